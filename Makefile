@@ -1,0 +1,45 @@
+# Entry points: `make test` (everything CI runs), `make run`, `make bench`, `make format`.
+BUILD      := build
+ASAN_BUILD := build-asan
+JOBS       ?= $(shell nproc)
+SOURCES     = $(shell git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
+
+.PHONY: all deps configure build test check unit asan format format-check run bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_SANITIZE=ON
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The whole check: formatting, the tests, and the tests again under ASan and UBSan.
+test: deps format-check unit asan
+
+check: test
+
+unit: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+format:
+	clang-format -i $(SOURCES)
+
+format-check:
+	@clang-format --dry-run --Werror $(SOURCES)
+
+bench: build
+	$(BUILD)/bench/brindle-stick-bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)
