@@ -4,8 +4,9 @@
 
 quint32 StickTime::localSeconds(const QDateTime& date, const QTimeZone& zone) {
     const qint64 msecs = date.toMSecsSinceEpoch() + qint64(zone.offsetFromUtc(date)) * 1000;
-    // Floor, not truncation toward zero: a local time just before 1970 is below 0.
-    const qint64 seconds = msecs >= 0 ? msecs / 1000 : -((-msecs + 999) / 1000);
+    // Division truncates toward zero, which differs from the floor only below 0, and every
+    // time before 1970 clamps to 0 anyway.
+    const qint64 seconds = msecs / 1000;
     return quint32(std::clamp<qint64>(seconds, 0, std::numeric_limits<quint32>::max()));
 }
 

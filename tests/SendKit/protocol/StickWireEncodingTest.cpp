@@ -1,0 +1,147 @@
+#include "SendKit/protocol/StickReader.h"
+#include "SendKit/protocol/StickText.h"
+#include "SendKit/protocol/StickWireError.h"
+#include "SendKit/protocol/StickWriter.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString failure(const std::function<void()>& decode) {
+    try {
+        decode();
+    } catch (const StickWireError& error) {
+        return error.description();
+    }
+    return QStringLiteral("<no failure>");
+}
+
+TEST(StickWireEncoding, integersAreLittleEndianBothWays) {
+    StickWriter writer;
+    writer.u8(0xAB);
+    writer.u16(0x1234);
+    writer.u32(0x12345678);
+    writer.u64(0x0102030405060708ULL);
+    EXPECT_EQ(writer.data(), QByteArray::fromHex("ab 3412 78563412 0807060504030201"));
+
+    StickReader reader(writer.data());
+    EXPECT_EQ(reader.u8(), 0xAB);
+    EXPECT_EQ(reader.u16(), 0x1234);
+    EXPECT_EQ(reader.u32(), 0x12345678u);
+    EXPECT_EQ(reader.u64(), 0x0102030405060708ULL);
+    EXPECT_TRUE(reader.isAtEnd());
+    EXPECT_EQ(StickReader(QByteArray::fromHex("ffffffffffffffff")).u64(), ~0ULL);
+}
+
+TEST(StickWireEncoding, shortReadsNameTheWholeFrameAndLeaveTheOffset) {
+    StickReader reader(QByteArray::fromHex("01 02 03"));
+    reader.u8();
+    EXPECT_EQ(failure([&] { reader.u32(); }), "frame ends after 3 bytes, 5 needed");
+    EXPECT_EQ(reader.offset(), 1);
+    EXPECT_EQ(failure([&] { reader.bytes(-1); }), "frame ends after 3 bytes, 0 needed");
+    EXPECT_EQ(reader.offset(), 1);
+    EXPECT_EQ(reader.u16(), 0x0302);
+    EXPECT_EQ(failure([&] { reader.u8(); }), "frame ends after 3 bytes, 4 needed");
+    EXPECT_EQ(failure([] { StickReader(QByteArray()).u8(); }),
+              "frame ends after 0 bytes, 1 needed");
+}
+
+TEST(StickWireEncoding, readerOwnsItsCopy) {
+    QByteArray frame = QByteArray::fromHex("2a");
+    StickReader reader(frame);
+    frame[0] = 0x00;
+    EXPECT_EQ(reader.u8(), 0x2A);
+}
+
+TEST(StickWireEncoding, requireEndCountsTrailingBytes) {
+    StickReader reader(QByteArray::fromHex("00 00 00"));
+    reader.u8();
+    EXPECT_EQ(failure([&] { reader.requireEnd(); }), "2 trailing bytes");
+    reader.u16();
+    EXPECT_NO_THROW(reader.requireEnd());
+}
+
+TEST(StickWireEncoding, str8DecodesStrictUTF8Only) {
+    EXPECT_EQ(StickReader(QByteArray::fromHex("00")).str8(), QString());
+    EXPECT_EQ(StickReader(QByteArray::fromHex("06 c3a9 e282ac 41")).str8(),
+              QString::fromUtf8("é€A"));
+    // A leading byte-order mark is text like any other and is kept.
+    EXPECT_EQ(StickReader(QByteArray::fromHex("03 efbbbf")).str8(), QString(QChar(0xFEFF)));
+
+    const char* invalid[] = {
+        "03 61ff62",   // a byte that never occurs in UTF-8
+        "02 c080",     // overlong NUL
+        "03 e08080",   // overlong three-byte form
+        "04 f0808080", // overlong four-byte form
+        "03 eda080",   // an encoded surrogate
+        "04 f4908080", // beyond U+10FFFF
+        "02 e282",     // cut off inside a character
+        "01 80",       // a lone continuation byte
+    };
+    for (const char* hex : invalid) {
+        StickReader reader(QByteArray::fromHex(hex) + QByteArray::fromHex("00"));
+        EXPECT_EQ(failure([&] { reader.str8(); }), "str8 is not UTF-8") << hex;
+        EXPECT_EQ(reader.offset(), 0) << hex;
+    }
+}
+
+TEST(StickWireEncoding, str8LengthBeyondTheFrameFails) {
+    StickReader reader(QByteArray::fromHex("ff 0a 61626364"));
+    reader.u8();
+    EXPECT_EQ(failure([&] { reader.str8(); }), "frame ends after 6 bytes, 12 needed");
+    EXPECT_EQ(reader.offset(), 1);
+}
+
+TEST(StickWireEncoding, str8WriterShortensByWholeCharacters) {
+    auto written = [](const QString& text) {
+        StickWriter writer;
+        writer.str8(text);
+        return writer.data();
+    };
+    const QString ascii255(255, QLatin1Char('a'));
+    EXPECT_EQ(written(ascii255), QByteArray(1, char(255)) + ascii255.toUtf8());
+    EXPECT_EQ(written(QString(300, QLatin1Char('b'))),
+              QByteArray(1, char(255)) + QByteArray(255, 'b'));
+
+    // Bytes 255 and 256 are the two halves of one "é": the whole "é" goes.
+    const QString split = QString(254, QLatin1Char('c')) + QString::fromUtf8("é");
+    EXPECT_EQ(written(split), QByteArray(1, char(254)) + QByteArray(254, 'c'));
+
+    // A base letter with its combining accent is one character and goes as one.
+    const QString combining = QString(253, QLatin1Char('d')) + QString::fromUtf8("e\u0301");
+    EXPECT_EQ(written(combining), QByteArray(1, char(253)) + QByteArray(253, 'd'));
+
+    // Four-byte characters are never cut in half.
+    QString emoji;
+    for (int i = 0; i < 70; ++i)
+        emoji += QString::fromUtf8("😀");
+    const QByteArray emojiFrame = written(emoji);
+    EXPECT_EQ(quint8(emojiFrame[0]), 252);
+    EXPECT_EQ(StickReader(emojiFrame).str8(), emoji.left(126));
+}
+
+TEST(StickText, dropsControlAndBidirectionalCharacters) {
+    EXPECT_EQ(StickText::clean(QString::fromUtf8("A\u202EB\tC"), 48), "ABC");
+    const char controls[] = "a\0b\u007Fc\u0085d\u009Fe";
+    EXPECT_EQ(StickText::clean(QString::fromUtf8(controls, sizeof controls - 1), 48), "abcde");
+    EXPECT_EQ(StickText::clean(QString::fromUtf8("\u200E\u200F\u202A\u2066x\u2069"), 48), "x");
+    // No-break space and ordinary spaces stay; nothing is trimmed.
+    EXPECT_EQ(StickText::clean(QString::fromUtf8(" a\u00A0b "), 48),
+              QString::fromUtf8(" a\u00A0b "));
+    EXPECT_EQ(StickText::clean(QString(), 48), QString());
+    EXPECT_EQ(StickText::clean(QString::fromUtf8("😀"), 48), QString::fromUtf8("😀"));
+}
+
+TEST(StickText, limitCountsWholeCharacters) {
+    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN");
+    EXPECT_EQ(StickText::clean(letters, 32), letters.left(32));
+    // Dropped characters do not count toward the limit.
+    EXPECT_EQ(StickText::clean(QStringLiteral("\t\t\tabc"), 2), "ab");
+    // The last character kept keeps its combining mark; flags are one character.
+    EXPECT_EQ(StickText::clean(QString::fromUtf8("abe\u0301f"), 3), QString::fromUtf8("abe\u0301"));
+    EXPECT_EQ(StickText::clean(QString::fromUtf8("🇩🇪🇫🇷"), 1), QString::fromUtf8("🇩🇪"));
+    EXPECT_EQ(StickText::clean(QStringLiteral("abc"), 0), QString());
+}
+
+} // namespace
