@@ -8,6 +8,8 @@
 
 #include <exception>
 #include <optional>
+#include <type_traits>
+#include <utility>
 #include <variant>
 
 // The one error of every stick operation: a case with its payload, thrown as an exception and
@@ -75,7 +77,12 @@ public:
                      PairingStale, MtuTooSmall, MachineBusy, StickBusy, StorageFull, NoMedium,
                      StorageError, TransferInterrupted, IntegrityMismatch, Timeout, Cancelled>;
 
-    StickError(Case value); // NOLINT(google-explicit-constructor): every case is a StickError
+    // Every case converts to a StickError: `throw StickError(StickError::Timeout{})`.
+    template <class C>
+    requires(!std::is_same_v<std::remove_cvref_t<C>, StickError> &&
+             std::is_constructible_v<Case, C&&>)
+        StickError(C&& value) // NOLINT(google-explicit-constructor)
+        : StickError(Case(std::forward<C>(value)), 0) {}
 
     static StickError firmwareIncompatible(QString stickProtocol, QString firmware);
     static StickError fileTooLarge(quint32 limit);
@@ -163,6 +170,8 @@ public:
     }
 
 private:
+    StickError(Case value, int);
+
     Case m_value;
     QByteArray m_what; // text() in UTF-8, kept so what() can hand out a stable pointer
 };
