@@ -91,13 +91,3 @@ TEST(StickDesign, SumsSizesBeyondThirtyTwoBits) {
     EXPECT_EQ(design.newest(), 11u);
     EXPECT_EQ((StickDesign{u"empty"_qs, {}, {}}).newest(), 0u);
 }
-
-TEST(StickDesign, ComparesNamesAndEntriesInOrder) {
-    const StickDesign design{u"Rose"_qs, {entry(u"Rose.dst"_qs, 1)}, {entry(u"Rose.inf"_qs, 2)}};
-    EXPECT_EQ(design,
-              (StickDesign{u"Rose"_qs, {entry(u"Rose.dst"_qs, 1)}, {entry(u"Rose.inf"_qs, 2)}}));
-    EXPECT_NE(design,
-              (StickDesign{u"rose"_qs, {entry(u"Rose.dst"_qs, 1)}, {entry(u"Rose.inf"_qs, 2)}}));
-    EXPECT_NE(design,
-              (StickDesign{u"Rose"_qs, {entry(u"Rose.dst"_qs, 3)}, {entry(u"Rose.inf"_qs, 2)}}));
-}

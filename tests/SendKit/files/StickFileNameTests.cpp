@@ -50,13 +50,6 @@ TEST(StickFileName, TellsCompanionFilesByTheirExtension) {
     EXPECT_FALSE(StickFileName::isCompanion(u"rose.png.dst"_qs));
 }
 
-TEST(StickFileName, SplitsNamesAtTheLastFullStop) {
-    EXPECT_EQ(StickFileName::baseName(u"x.tar.gz"_qs), u"x.tar"_qs);
-    EXPECT_EQ(StickFileName::extension(u"x.tar.GZ"_qs), u"gz"_qs);
-    EXPECT_EQ(StickFileName::baseName(u"README"_qs), u"README"_qs);
-    EXPECT_EQ(StickFileName::extension(u"README"_qs), QString());
-}
-
 TEST(StickFileName, SanitizedSpellsGermanLettersOutEvenWhenDecomposed) {
     EXPECT_EQ(StickFileName::sanitized(u"Blümchen"_qs, u"PES"_qs), u"Bluemchen.pes"_qs);
     EXPECT_EQ(StickFileName::sanitized(u"Blu\u0308mchen"_qs, u"pes"_qs), u"Bluemchen.pes"_qs);
