@@ -1,0 +1,286 @@
+#include "SendKit/protocol/StickDiagnostics.h"
+
+#include "SendKit/protocol/StickWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// A record with a distinct value in every field, so that a field read from the wrong offset shows.
+struct RecordBuilder {
+    quint8 version = 5;
+    StickDiagnostics expected{
+        .outcome = 2,
+        .status = 0x0504,
+        .attempts = 0x0102,
+        .bonded = true,
+        .pairingAllowed = true,
+        .transfer = StickDiagnostics::Transfer{.dataWrites = 0x11121314,
+                                               .queueDrops = 0x21222324,
+                                               .nacks = 0x31323334,
+                                               .notifyFailures = 0x41424344,
+                                               .acceptedBytes = 0x51525354,
+                                               .mtu = 0x6162},
+        .restart =
+            StickDiagnostics::Restart{
+                .reason = 4, .step = 15, .stackFreeBefore = 0x0708, .stackFreeNow = 0x090A},
+        .panic = StickDiagnostics::Panic{.core = 1,
+                                         .reason = QStringLiteral("LoadProhibited"),
+                                         .task = QStringLiteral("link"),
+                                         .pcs = {0x400D1234, 0x400D5678, 0x40081000, 0x40081004,
+                                                 0x40081008, 0x4008100C, 0x40081010, 0x40081014}},
+        .usage = StickDiagnostics::Usage{.ioTotal = 0x71727374,
+                                         .ioLast60s = 0x8182,
+                                         .longestGapMs = 0x91929394,
+                                         .internalAligned = true}};
+    QByteArray reasonField = "LoadProhibited";
+    QByteArray taskField = "link";
+
+    QByteArray bytes() const {
+        StickWriter w;
+        w.u8(version);
+        w.u8(expected.outcome);
+        w.u32(expected.status);
+        w.u16(expected.attempts);
+        w.u8(expected.bonded);
+        w.u8(expected.pairingAllowed);
+        const auto& t = *expected.transfer;
+        w.u32(t.dataWrites);
+        w.u32(t.queueDrops);
+        w.u32(t.nacks);
+        w.u32(t.notifyFailures);
+        w.u32(t.acceptedBytes);
+        w.u16(t.mtu);
+        const auto& r = *expected.restart;
+        w.u8(r.reason);
+        w.u8(r.step);
+        w.u16(r.stackFreeBefore);
+        w.u16(r.stackFreeNow);
+        const auto& p = *expected.panic;
+        w.u8(p.core);
+        w.bytes(reasonField.leftJustified(24, '\0', true));
+        w.bytes(taskField.leftJustified(16, '\0', true));
+        for (int i = 0; i < 8; ++i)
+            w.u32(i < p.pcs.size() ? p.pcs[i] : 0);
+        const auto& u = *expected.usage;
+        w.u32(u.ioTotal);
+        w.u16(u.ioLast60s);
+        w.u32(u.longestGapMs);
+        w.u8(u.internalAligned);
+        return w.data();
+    }
+};
+
+StickDiagnostics decoded(const QByteArray& bytes) {
+    const auto record = StickDiagnostics::decode(bytes);
+    if (!record)
+        ADD_FAILURE() << "no record decoded from " << bytes.toHex().constData();
+    return record.value_or(StickDiagnostics{});
+}
+
+} // namespace
+
+TEST(StickDiagnostics, VersionOneRecordHoldsOnlyThePairingFields) {
+    const auto record = decoded(QByteArray::fromHex("01000000000000000000"));
+    EXPECT_EQ(record, StickDiagnostics{});
+    EXPECT_EQ(record.description(),
+              "last pairing no pairing yet, status 0x0 (ok), 0 pairing(s) since boot, bonds "
+              "stored: no, pairing mode: closed");
+}
+
+TEST(StickDiagnostics, VersionThreeRecordDecodesLittleEndianAndRenders) {
+    const auto record = decoded(QByteArray::fromHex("03"                     // version
+                                                    "03 00000000 0200 01 00" // pairing
+                                                    "78000000 00000000 01000000 00000000"
+                                                    "00F00000 F700"      // transfer
+                                                    "01 00 0008 6C07")); // restart
+    EXPECT_EQ(record.attempts, 2);
+    EXPECT_EQ(record.transfer->acceptedBytes, 61440u);
+    EXPECT_EQ(record.restart->stackFreeNow, 1900);
+    EXPECT_EQ(record.description(),
+              "last pairing secured, status 0x0 (ok), 2 pairing(s) since boot, bonds stored: yes, "
+              "pairing mode: closed; transfer: 120 data writes seen, 61440 bytes accepted, 0 "
+              "dropped (queue full), 1 NACKs, 0 notifications given up, MTU 247; last restart: "
+              "power-on during idle, link stack free 2048 B then, 1900 B now");
+}
+
+TEST(StickDiagnostics, FullRecordRendersEveryGroup) {
+    RecordBuilder builder;
+    builder.expected.panic->pcs = {0x400D1234, 0xABC};
+    const auto record = decoded(builder.bytes());
+    EXPECT_EQ(record, builder.expected);
+    EXPECT_EQ(record.description(),
+              "last pairing FAILED, status 0x504 (the iPad ended pairing: confirm value failed — "
+              "wrong passkey), 258 pairing(s) since boot, bonds stored: yes, pairing mode: open; "
+              "transfer: 286397204 data writes seen, 1364349780 bytes accepted, 555885348 dropped "
+              "(queue full), 825373492 NACKs, 1094861636 notifications given up, MTU 24930; last "
+              "restart: CRASH (panic) during COMMIT: writing the file, link stack free 1800 B "
+              "then, 2314 B now; crash: \"LoadProhibited\" in task link on core 1, backtrace "
+              "0x400D1234 0x00000ABC; machine: 1903326068 block I/Os since boot, 33154 in the "
+              "last minute, longest pause 2442302356 ms; internal volume aligned");
+}
+
+// Every length of a full record: which groups survive a cut, and that a cut never lets a later
+// group read bytes of an earlier one.
+TEST(StickDiagnostics, RecordCutAnywhereKeepsOnlyTheWholeGroupsBeforeTheCut) {
+    const RecordBuilder builder;
+    const QByteArray full = builder.bytes();
+    ASSERT_EQ(full.size(), 122);
+    for (qsizetype length = 0; length <= full.size(); ++length) {
+        SCOPED_TRACE(length);
+        const auto record = StickDiagnostics::decode(full.first(length));
+        if (length < 10) {
+            EXPECT_FALSE(record);
+            continue;
+        }
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->status, builder.expected.status);
+        EXPECT_EQ(record->transfer.has_value(), length >= 32);
+        EXPECT_EQ(record->restart.has_value(), length >= 38);
+        EXPECT_EQ(record->usage.has_value(), length == 122);
+        if (length < 79) {
+            EXPECT_FALSE(record->panic);
+        } else {
+            ASSERT_TRUE(record->panic);
+            EXPECT_EQ(record->panic->pcs,
+                      builder.expected.panic->pcs.first(std::min<qsizetype>((length - 79) / 4, 8)));
+        }
+    }
+}
+
+TEST(StickDiagnostics, VersionDecidesWhichGroupsAreRead) {
+    RecordBuilder builder;
+    for (quint8 version = 1; version <= 7; ++version) {
+        SCOPED_TRACE(version);
+        builder.version = version;
+        const auto record = decoded(builder.bytes() + QByteArray(5, '\xEE'));
+        EXPECT_EQ(record.transfer.has_value(), version >= 2);
+        EXPECT_EQ(record.restart.has_value(), version >= 3);
+        EXPECT_EQ(record.panic.has_value(), version >= 4);
+        EXPECT_EQ(record.usage, version >= 5 ? builder.expected.usage : std::nullopt);
+    }
+    builder.version = 0;
+    EXPECT_FALSE(StickDiagnostics::decode(builder.bytes()));
+}
+
+TEST(StickDiagnostics, RecordCutInsideTheBacktraceKeepsTheCountersThatFit) {
+    RecordBuilder builder;
+    builder.expected.panic->pcs = {1, 2, 0, 0, 0, 6, 7, 8};
+    const auto record = decoded(builder.bytes().first(101));
+    ASSERT_TRUE(record.panic);
+    EXPECT_EQ(record.panic->pcs, (QList<quint32>{1, 2})); // five fit, trailing zeros dropped
+    EXPECT_FALSE(record.usage);
+}
+
+TEST(StickDiagnostics, PanicIsRecordedOnlyWithAReasonOrABacktrace) {
+    RecordBuilder builder;
+    builder.version = 4;
+    builder.reasonField = QByteArray("\0stale", 6);
+    builder.expected.panic->pcs = {};
+    EXPECT_FALSE(decoded(builder.bytes()).panic);
+
+    builder.expected.panic->pcs = {0, 0x40080000};
+    const auto withBacktrace = decoded(builder.bytes());
+    ASSERT_TRUE(withBacktrace.panic);
+    EXPECT_EQ(withBacktrace.panic->reason, "");
+    EXPECT_EQ(withBacktrace.panic->pcs, (QList<quint32>{0, 0x40080000}));
+
+    builder.reasonField = "abort()";
+    builder.expected.panic->pcs = {};
+    const auto withReason = decoded(builder.bytes());
+    ASSERT_TRUE(withReason.panic);
+    EXPECT_TRUE(withReason.panic->pcs.isEmpty());
+    EXPECT_TRUE(withReason.description().endsWith(
+        "; crash: \"abort()\" in task link on core 1, backtrace "));
+}
+
+TEST(StickDiagnostics, TextFieldsStopAtTheFirstZeroAndReplaceInvalidUtf8) {
+    RecordBuilder builder;
+    builder.reasonField = QByteArray(24, 'R');                   // no terminator: the whole field
+    builder.taskField = QByteArray("t\xC3\xA4sk\xFF\0junk", 10); // invalid byte, then junk
+    const auto panic = decoded(builder.bytes()).panic;
+    ASSERT_TRUE(panic);
+    EXPECT_EQ(panic->reason, QString(24, QLatin1Char('R')));
+    EXPECT_EQ(panic->task, QStringLiteral("täsk\uFFFD"));
+}
+
+TEST(StickDiagnostics, CrashTextsCannotBreakTheLogLine) {
+    RecordBuilder builder;
+    builder.reasonField = "line\nbreak\r";
+    builder.taskField = QByteArray("t\xE2\x80\xA8x"); // U+2028 LINE SEPARATOR
+    const auto record = decoded(builder.bytes());
+    EXPECT_EQ(record.panic->reason, "line\nbreak\r");
+    const QString line = record.description();
+    EXPECT_TRUE(line.contains(QStringLiteral("crash: \"line\uFFFDbreak\uFFFD\" in task t\uFFFDx")))
+        << line.toStdString();
+}
+
+TEST(StickDiagnostics, StatusTexts) {
+    const std::pair<quint32, const char*> cases[] = {
+        {0x0, "ok"},
+        {0x105, "ATT error 0x05"},
+        {0x2AB, "controller (HCI) error 0xAB"},
+        {0x30F, "L2CAP error 0x0F"},
+        {0x405, "the stick ended pairing: pairing not supported"},
+        {0x40F, "the stick ended pairing: key rejected"},
+        {0x504, "the iPad ended pairing: confirm value failed — wrong passkey"},
+        {0x510, "the iPad ended pairing: SMP reason 0x10"},
+        {0x600, "hardware error 0x00"},
+        {0x713, "NimBLE host code 1811"},
+        {13, "NimBLE host code 13"},
+        {0xFFFFFFFF, "NimBLE host code 4294967295"},
+    };
+    for (const auto& [status, text] : cases)
+        EXPECT_EQ(StickDiagnostics::explain(status), QString::fromUtf8(text)) << status;
+
+    StickDiagnostics record;
+    record.status = 0x0405;
+    EXPECT_TRUE(record.description().contains(
+        "status 0x405 (the stick ended pairing: pairing not supported)"));
+}
+
+TEST(StickDiagnostics, CodeTablesFallBackToTheNumber) {
+    EXPECT_EQ(StickDiagnostics::resetReason(9), "BROWNOUT (power dip)");
+    EXPECT_EQ(StickDiagnostics::resetReason(15), "CPU lock-up");
+    EXPECT_EQ(StickDiagnostics::resetReason(20), "reason 20");
+    EXPECT_EQ(StickDiagnostics::stepText(40), "DELETE");
+    EXPECT_EQ(StickDiagnostics::stepText(23), "step 23");
+    EXPECT_EQ(StickDiagnostics::stepText(1), "step 1");
+
+    StickDiagnostics record;
+    record.outcome = 4;
+    EXPECT_TRUE(record.description().startsWith("last pairing outcome 4, "));
+    record.outcome = 1;
+    EXPECT_TRUE(
+        record.description().startsWith("last pairing REFUSED (stick not in pairing mode)"));
+}
+
+// Whatever the stick sends, decoding ends with a record or none, and the rendering is one line.
+TEST(StickDiagnostics, ArbitraryBytesNeverCrashTheDecoder) {
+    std::mt19937 random(20240611);
+    const QByteArray valid = RecordBuilder{}.bytes();
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes;
+        if (round % 2 == 0) {
+            bytes = valid.first(std::uniform_int_distribution<qsizetype>(0, valid.size())(random));
+            for (int flips = std::uniform_int_distribution<int>(0, 6)(random); flips > 0; --flips) {
+                if (bytes.isEmpty())
+                    break;
+                bytes[std::uniform_int_distribution<qsizetype>(0, bytes.size() - 1)(random)] =
+                    char(random());
+            }
+        } else {
+            bytes.resize(std::uniform_int_distribution<qsizetype>(0, 160)(random));
+            for (char& c : bytes)
+                c = char(random());
+        }
+        if (const auto record = StickDiagnostics::decode(bytes)) {
+            EXPECT_LE(record->panic ? record->panic->pcs.size() : 0, 8);
+            const QString line = record->description();
+            EXPECT_FALSE(line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')))
+                << bytes.toHex().constData();
+        }
+    }
+}
