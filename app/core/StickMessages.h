@@ -1,0 +1,35 @@
+#pragma once
+
+#include "SendKit/StickError.h"
+#include "SendKit/protocol/StickInfo.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+#include <exception>
+#include <optional>
+
+// The texts the application shows the user about the stick: what went wrong, how much room is
+// left, and which dropped files were not taken. Built in the current locale every time.
+class StickMessages {
+    Q_DECLARE_TR_FUNCTIONS(StickMessages)
+
+public:
+    // The user text of an error. The stick name is the connected stick's device name, if known.
+    static QString message(const StickError& error,
+                           const std::optional<QString>& stickName = std::nullopt);
+    // Errors from outside the transport fall back to their own description.
+    static QString message(const std::exception& error,
+                           const std::optional<QString>& stickName = std::nullopt);
+
+    // "SD card · 1.6 MB free" for the active volume, or nothing when none is active.
+    static std::optional<QString> freeSpaceText(const std::optional<StickInfo>& info);
+
+    // The notice naming dropped files that are neither stitch nor companion files.
+    static QString rejectedFilesNotice(const QStringList& fileNames);
+    static QString unreadableFileMessage();
+
+    // A size in decimal units with one decimal, the way the desktop's file manager shows it.
+    static QString byteCount(quint64 bytes);
+};
