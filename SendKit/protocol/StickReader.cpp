@@ -3,6 +3,7 @@
 #include "SendKit/protocol/StickWireError.h"
 
 #include <QStringDecoder>
+#include <limits>
 
 StickReader::StickReader(const QByteArray& bytes)
     : m_bytes(bytes) {
