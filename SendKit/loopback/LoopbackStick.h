@@ -33,11 +33,11 @@ public:
     // themselves when they fire.
     struct Faults {
         // A chunk at one of these offsets is silently dropped, once per entry.
-        std::set<quint32> dropChunksAt;
+        std::set<quint32> dropChunksAt{};
         // While above 0, a COMMIT whose data and digest check out answers HOST_BUSY, once each.
         int hostBusyCommits = 0;
         // The byte at this file offset is inverted when a chunk brings it in, once.
-        std::optional<quint32> corruptStagedByteAt;
+        std::optional<quint32> corruptStagedByteAt{};
         // The next storing COMMIT stores the first byte inverted, so the read-back differs.
         bool corruptReadback = false;
         // The next storing COMMIT stores the file, then drops the connection instead of answering.
