@@ -1,0 +1,290 @@
+#include "SessionFixture.h"
+
+#include "SendKit/protocol/StickReply.h"
+
+#include <stdexcept>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using RequestTest = SessionFixture;
+
+QCoro::Task<StickSession::Response> lastResultExchange(StickSession& session,
+                                                       std::chrono::nanoseconds timeout = 5s) {
+    return session.exchange(StickOpcode::lastResult, timeout, &StickRequest::lastResult);
+}
+
+// MARK: sequence numbers, matching, time-outs
+
+TEST_F(RequestTest, NumbersRequestsFromOneAndWrapsPastZero) {
+    answerEveryRequest();
+    for (int i = 0; i < 256; ++i)
+        harness.run(lastResultExchange(*session));
+    const auto sent = requests();
+    ASSERT_EQ(sent.size(), 256);
+    for (int i = 0; i < 255; ++i)
+        ASSERT_EQ(sent[i].seq, i + 1);
+    EXPECT_EQ(sent[255].seq, 1);
+    EXPECT_EQ(logLines("stick request LAST_RESULT seq ").first(),
+              "stick request LAST_RESULT seq 1");
+}
+
+TEST_F(RequestTest, ReturnsAnyStatusWithItsPayloadUnjudged) {
+    answerEveryRequest(StickStatus::busy, "\x01\x02");
+    const auto response = harness.run(lastResultExchange(*session));
+    EXPECT_EQ(response.status, StickStatus{StickStatus::busy});
+    EXPECT_EQ(response.payload, QByteArray("\x01\x02"));
+    EXPECT_EQ(logLines("stick reply"), QStringList{"stick reply LAST_RESULT: BUSY"});
+}
+
+TEST_F(RequestTest, DropsResponsesThatDoNotMatchTheWaitingRequest) {
+    link->answerControl = [](const QByteArray& request) {
+        const auto frame = StickRequest::Frame::parse(request);
+        return QList<QByteArray>{
+            stick::response(wireByte(StickOpcode::getInfo), frame.seq),
+            stick::response(frame.opcode, quint8(frame.seq + 1)),
+        };
+    };
+    EXPECT_EQ(failureOf(lastResultExchange(*session)), StickError::timeout());
+    EXPECT_EQ(harness.now(), 5s);
+    EXPECT_EQ(logLines("stick reply to op"),
+              (QStringList{"stick reply to op 1 seq 1 arrived with nothing waiting — ignored",
+                           "stick reply to op 8 seq 2 arrived with nothing waiting — ignored"}));
+    EXPECT_EQ(logLines("stick request LAST_RESULT seq 1 got"),
+              QStringList{"stick request LAST_RESULT seq 1 got no answer in time"});
+}
+
+TEST_F(RequestTest, LateReplyIsDroppedAndTheSessionGoesOn) {
+    EXPECT_EQ(failureOf(session->getInfo()), StickError::timeout());
+    harness.advance(1s);
+    link->deliver(stick::responseTo(link->controlFrames().at(0), StickStatus::ok,
+                                    StickReply::payload(stick::info())));
+    harness.settle();
+    EXPECT_EQ(logLines("stick reply to op 1 seq 1").size(), 1);
+    EXPECT_EQ(session->info(), std::nullopt);
+
+    answerEveryRequest(StickStatus::ok, StickReply::payload(stick::info()));
+    EXPECT_EQ(harness.run(session->getInfo()), stick::info());
+    EXPECT_EQ(requests().at(1).seq, 2);
+}
+
+TEST_F(RequestTest, AFrameThatDoesNotParseIsLoggedAndIgnored) {
+    link->answerControl = [](const QByteArray& request) {
+        return QList<QByteArray>{QByteArray("\x05\x00", 2), stick::responseTo(request)};
+    };
+    EXPECT_NO_THROW(harness.run(session->abort(3)));
+    EXPECT_EQ(logLines("stick sent"),
+              QStringList{"stick sent a frame that does not parse (2 bytes, 0x05 is neither a "
+                          "response nor an event) — ignored"});
+}
+
+// MARK: turns
+
+TEST_F(RequestTest, CallersTakeTurnsInArrivalOrder) {
+    // The stick answers each request one second after it came.
+    std::vector<ClockTimer> answers;
+    link->answerControl = [&](const QByteArray& request) {
+        answers.push_back(harness.clock().schedule(
+            1s, [this, request] { link->deliver(stick::responseTo(request)); }));
+        return QList<QByteArray>{};
+    };
+    QList<std::chrono::nanoseconds> sentAt;
+    auto exchangeAt = [&](StickSession& s) {
+        return s.exchange(StickOpcode::identify, 5s, [&](quint8 seq) {
+            sentAt << harness.now();
+            return StickRequest::identify(seq, 1);
+        });
+    };
+    // Tasks start running when created, so they are created one statement at a time.
+    auto first = harness.start(exchangeAt(*session));
+    auto second = harness.start(exchangeAt(*session));
+    auto third = harness.start(lastResultExchange(*session));
+    harness.run(third);
+    EXPECT_TRUE(first.isDone() && second.isDone());
+    const auto sent = requests();
+    ASSERT_EQ(sent.size(), 3);
+    EXPECT_EQ((QList<quint8>{sent[0].seq, sent[1].seq, sent[2].seq}), (QList<quint8>{1, 2, 3}));
+    EXPECT_EQ(sent[2].opcode, wireByte(StickOpcode::lastResult));
+    EXPECT_EQ(sentAt, (QList<std::chrono::nanoseconds>{0s, 1s}));
+    EXPECT_EQ(harness.now(), 3s);
+}
+
+TEST_F(RequestTest, ATimedOutRequestHandsTheTurnOn) {
+    link->answerControl = [](const QByteArray& request) {
+        if (StickRequest::Frame::parse(request).seq == 1)
+            return QList<QByteArray>{};
+        return QList<QByteArray>{stick::responseTo(request)};
+    };
+    auto first = harness.start(lastResultExchange(*session));
+    auto second = harness.start(session->identify(5));
+    harness.settle();
+    EXPECT_EQ(link->controlFrames().size(), 1);
+    harness.run(second);
+    EXPECT_EQ(harness.now(), 5s);
+    EXPECT_THROW(first.result(), StickError);
+    EXPECT_EQ(requests().at(1).seq, 2);
+}
+
+// MARK: write failures
+
+TEST_F(RequestTest, AFailedWriteEndsTheRequestWithItsError) {
+    link->controlFaults[0] = {0s, std::make_exception_ptr(StickError::bluetoothOff())};
+    link->controlFaults[1] = {2s, std::make_exception_ptr(std::runtime_error("socket gone"))};
+    EXPECT_EQ(failureOf(session->identify(1)), StickError::bluetoothOff());
+    EXPECT_EQ(failureOf(session->identify(1)), StickError::transferInterrupted());
+    EXPECT_EQ(harness.now(), 2s);
+    EXPECT_EQ(logLines("stick request IDENTIFY could"),
+              (QStringList{"stick request IDENTIFY could not be written: StickError.bluetoothOff",
+                           "stick request IDENTIFY could not be written: std::runtime_error 0 "
+                           "\"socket gone\""}));
+
+    answerEveryRequest();
+    EXPECT_NO_THROW(harness.run(session->identify(1)));
+    EXPECT_EQ(requests().at(2).seq, 3);
+}
+
+TEST_F(RequestTest, AWriteThatFailsAfterTheReplyCameChangesNothing) {
+    answerEveryRequest();
+    link->controlFaults[0] = {1s, std::make_exception_ptr(StickError::timeout())};
+    EXPECT_NO_THROW(harness.run(session->identify(1)));
+    EXPECT_EQ(harness.now(), 0s);
+    harness.advance(2s);
+    EXPECT_TRUE(logLines("stick request IDENTIFY could").isEmpty());
+    EXPECT_NO_THROW(harness.run(session->identify(1)));
+}
+
+// MARK: the link's end
+
+TEST_F(RequestTest, LinkEndFailsEveryWaiterAndClosesForGood) {
+    const QByteArray queuedNack = stick::nack(2, 100);
+    link->deliver(queuedNack);
+    auto commit = harness.start(session->commit(1));
+    auto waitingTurn = harness.start(session->identify(1));
+    auto stateChanges = session->stateChanges();
+    harness.advance(30s);
+    ASSERT_EQ(link->controlFrames().size(), 1);
+
+    link->end();
+    harness.settle();
+    EXPECT_EQ(logLines("stick link closed"),
+              QStringList{"stick link closed while waiting for COMMIT"});
+    EXPECT_EQ(harness.now(), 30s);
+    ASSERT_TRUE(commit.isDone() && waitingTurn.isDone());
+    try {
+        commit.result();
+        FAIL();
+    } catch (const StickError& error) {
+        EXPECT_EQ(error, StickError::transferInterrupted());
+    }
+    EXPECT_THROW(waitingTurn.result(), StickError);
+    EXPECT_EQ(harness.runWithoutTime(nextOf(stateChanges)), std::nullopt);
+
+    // Closed: requests fail at once without a write, queued events are still handed out.
+    EXPECT_EQ(failureOf(session->getInfo()), StickError::transferInterrupted());
+    EXPECT_EQ(link->controlFrames().size(), 1);
+    EXPECT_EQ(harness.runWithoutTime(session->nextEvent(1s)),
+              (StickEvent{StickEvent::Nack{2, 100}}));
+    EXPECT_EQ(harness.runWithoutTime(session->nextEvent(1s)), std::nullopt);
+}
+
+TEST_F(RequestTest, LinkEndWakesAnEventWaiterWithNone) {
+    auto waiting = harness.start(session->nextEvent(10s));
+    harness.advance(3s);
+    link->end();
+    harness.settle();
+    ASSERT_TRUE(waiting.isDone());
+    EXPECT_EQ(waiting.result(), std::nullopt);
+    EXPECT_EQ(logLines("stick link closed"), QStringList{"stick link closed"});
+}
+
+// MARK: events
+
+TEST_F(RequestTest, TransferEventsAreHandedOutInArrivalOrder) {
+    link->deliver(stick::nack(1, 400));
+    link->deliver(stick::event({StickEvent::Unknown{0xC9}}));
+    link->deliver(stick::ack(1, 800));
+    harness.settle();
+    EXPECT_EQ(harness.runWithoutSuspending(session->nextEvent(1s)),
+              (StickEvent{StickEvent::Nack{1, 400}}));
+    EXPECT_EQ(harness.runWithoutSuspending(session->nextEvent(1s)),
+              (StickEvent{StickEvent::Ack{1, 800}}));
+
+    auto waiting = harness.start(session->nextEvent(1s));
+    link->deliver(stick::aborted(1, StickStatus::noSpace));
+    link->deliver(stick::ack(1, 900));
+    harness.settle();
+    ASSERT_TRUE(waiting.isDone());
+    EXPECT_EQ(waiting.result(),
+              (StickEvent{StickEvent::TransferAborted{1, StickStatus{StickStatus::noSpace}}}));
+    EXPECT_EQ(harness.runWithoutTime(session->nextEvent(1s)),
+              (StickEvent{StickEvent::Ack{1, 900}}));
+
+    // Acks and unknown events are too common or too meaningless to log.
+    EXPECT_EQ(logLines("stick event"),
+              (QStringList{"stick event nack(transferID: 1, expectedOffset: 400)",
+                           "stick event transferAborted(transferID: 1, status: NO_SPACE)"}));
+}
+
+TEST_F(RequestTest, AnEventWaitEndsWithNoneAtItsTimeOut) {
+    EXPECT_EQ(harness.run(session->nextEvent(1500ms)), std::nullopt);
+    EXPECT_EQ(harness.now(), 1500ms);
+    link->deliver(stick::ack(1, 10));
+    harness.settle();
+    EXPECT_EQ(harness.runWithoutSuspending(session->nextEvent(1s)),
+              (StickEvent{StickEvent::Ack{1, 10}}));
+}
+
+TEST_F(RequestTest, StateChangesArePublishedAndKeepTheCachedInfoCurrent) {
+    auto changes = session->stateChanges();
+    link->deliver(stick::stateChanged(2, 1, 0x80));
+    harness.settle();
+    EXPECT_EQ(session->info(), std::nullopt);
+    EXPECT_EQ(logLines("stick state changed"),
+              QStringList{"stick state changed: stateChanged(usbState: hostActive, "
+                          "activeVolume: 1, sdFlags: 128)"});
+
+    answerEveryRequest(StickStatus::ok, StickReply::payload(stick::info()));
+    harness.run(session->getInfo());
+    link->deliver(stick::stateChanged(0, 1));
+    link->deliver(stick::stateChanged(3, 2));
+    harness.settle();
+    StickInfo expected = stick::info();
+    expected.usbState = StickUSBState::fromByte(3);
+    expected.activeVolume = 2;
+    EXPECT_EQ(session->info(), expected);
+    // Only the newest undelivered change is kept.
+    EXPECT_EQ(harness.runWithoutSuspending(nextOf(changes)),
+              (StickEvent{StickEvent::StateChanged{StickUSBState::fromByte(3), 2, 0}}));
+    EXPECT_EQ(changes.size(), 0u);
+    EXPECT_EQ(harness.run(session->nextEvent(1s)), std::nullopt);
+}
+
+// MARK: release
+
+TEST_F(RequestTest, AReleasedSessionIsNeverTouchedAgain) {
+    session.reset();
+    link->deliver(stick::response(1, 1));
+    link->deliver(stick::ack(1, 10));
+    link->deliver(stick::stateChanged(1, 0));
+    link->end();
+    harness.settle();
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(RequestTest, AnOperationInProgressOutlivesItsSession) {
+    link->controlFaults[0] = {3s, std::make_exception_ptr(std::runtime_error("late"))};
+    auto running = harness.start(session->getInfo());
+    session.reset();
+    harness.advance(1s);
+    link->deliver(stick::response(1, 1, StickStatus::ok, StickReply::payload(stick::info())));
+    EXPECT_EQ(harness.run(running), stick::info());
+    // The write's failure comes after the reply and after the state is gone.
+    harness.advance(5s);
+    link->end();
+    harness.settle();
+    EXPECT_TRUE(logLines("stick request GET_INFO could").isEmpty());
+    EXPECT_TRUE(logLines("stick link closed").isEmpty());
+}
+
+} // namespace
