@@ -71,6 +71,9 @@ void TestHarness::settle() {
         }
         rethrowUncaught();
     }
+    // Objects released with deleteLater() would otherwise wait for an event loop that a test
+    // never enters.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     rethrowUncaught();
 }
 

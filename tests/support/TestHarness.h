@@ -38,7 +38,8 @@ public:
 
 private:
     friend class TestHarness;
-    using Outcome = std::variant<std::monostate, Result, std::exception_ptr>;
+    struct Pending {};
+    using Outcome = std::variant<Pending, Result, std::exception_ptr>;
 
     explicit Running(QCoro::Task<T> task)
         : m_outcome(std::make_shared<Outcome>()) {
@@ -63,7 +64,7 @@ private:
             throw HarnessFailure("the task has not finished yet");
         if (auto* error = std::get_if<std::exception_ptr>(m_outcome.get()))
             std::rethrow_exception(*error);
-        return std::move(std::get<Result>(*m_outcome));
+        return std::move(std::get<1>(*m_outcome));
     }
 
     std::shared_ptr<Outcome> m_outcome;

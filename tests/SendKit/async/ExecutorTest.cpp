@@ -1,0 +1,84 @@
+#include "SendKit/async/Executor.h"
+
+#include "SendKit/async/OneShot.h"
+#include "tests/support/TestHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <QPromise>
+#include <QStringList>
+
+#include <stdexcept>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+TEST(Executor, postedWorkRunsLaterInPostingOrder) {
+    TestHarness harness;
+    QStringList trace;
+    Executor::post([&] {
+        trace << "first";
+        Executor::post([&] { trace << "posted by first"; });
+    });
+    Executor::post([&] { trace << "second"; });
+    trace << "poster returned";
+    EXPECT_EQ(Executor::postedCount(), 2);
+    harness.settle();
+    EXPECT_EQ(trace, (QStringList{"poster returned", "first", "second", "posted by first"}));
+    EXPECT_EQ(Executor::postedCount(), 0);
+}
+
+TEST(Executor, exceptionsEscapingPostedWorkOrSpawnedTasksReachTheTest) {
+    TestHarness harness;
+    Executor::post([] { throw std::runtime_error("posted"); });
+    EXPECT_THROW(harness.settle(), std::runtime_error);
+
+    OneShot<void> shot;
+    Executor::spawn([](OneShot<void> shot) -> QCoro::Task<> {
+        co_await shot;
+        throw std::runtime_error("spawned");
+    }(shot));
+    harness.settle();
+    shot.resume();
+    EXPECT_THROW(harness.settle(), std::runtime_error);
+}
+
+TEST(Executor, theUncaughtHandlerCanBeReplacedAndRestored) {
+    TestHarness harness;
+    QStringList caught;
+    auto previous = Executor::setUncaughtHandler([&](std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            caught << e.what();
+        }
+    });
+    Executor::spawn([]() -> QCoro::Task<> {
+        throw std::runtime_error("at once");
+        co_return;
+    }());
+    EXPECT_EQ(caught, QStringList{"at once"});
+    Executor::setUncaughtHandler(previous);
+}
+
+TEST(Executor, theHarnessWaitsForWorkerThreadsBeforeMovingTime) {
+    TestHarness harness;
+    QPromise<int> promise;
+    auto future = promise.future();
+    promise.start();
+    std::thread worker;
+    auto hashing = harness.start([](QFuture<int> future) -> QCoro::Task<int> {
+        co_return co_await Executor::awaitWorker(future);
+    }(future));
+    auto timeout = harness.clock().schedule(1s, [] {});
+    EXPECT_EQ(Executor::externalCount(), 1);
+    worker = std::thread([promise = std::move(promise)]() mutable {
+        std::this_thread::sleep_for(20ms);
+        promise.addResult(42);
+        promise.finish();
+    });
+    EXPECT_EQ(harness.run(hashing), 42);
+    worker.join();
+    EXPECT_EQ(harness.now(), 0s); // the pending timer did not fire while the worker ran
+    EXPECT_EQ(Executor::externalCount(), 0);
+}
