@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SendKit/StickError.h"
 #include "SendKit/loopback/LoopbackLink.h"
 #include "SendKit/loopback/LoopbackStick.h"
 #include "SendKit/protocol/StickEvent.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 
 // Test data: a file whose bytes differ from their neighbours, so that a misplaced chunk shows.
@@ -112,6 +114,20 @@ private:
 
 inline void PrintTo(const StickEvent& event, std::ostream* out) {
     *out << event.text().toStdString();
+}
+
+inline void PrintTo(const StickError& error, std::ostream* out) {
+    *out << error.text().toStdString();
+}
+
+// The StickError the task fails with, or none when it succeeds; it must not suspend.
+template <class T> std::optional<StickError> failureOf(TestHarness& harness, QCoro::Task<T> task) {
+    try {
+        harness.runWithoutSuspending(std::move(task));
+    } catch (const StickError& error) {
+        return error;
+    }
+    return std::nullopt;
 }
 
 inline StickEvent ack(quint8 transferID, quint32 offset) {
