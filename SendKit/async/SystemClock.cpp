@@ -18,7 +18,8 @@ public:
     };
 
     quint64 add(std::chrono::nanoseconds delay, std::function<void()> work) {
-        // Rounded up, so that work never runs before its time; Qt counts in int milliseconds.
+        // Rounded up, so that work never runs before its time; Qt counts in int milliseconds, so
+        // a delay beyond 24 days is cut to that.
         const auto ms = std::chrono::ceil<std::chrono::milliseconds>(delay).count();
         const int interval = int(std::clamp<std::int64_t>(ms, 0, INT_MAX));
         const auto key = m_nextKey++;

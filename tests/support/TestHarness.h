@@ -77,8 +77,15 @@ private:
 // rethrown into the test. Creates the QCoreApplication when none exists.
 //
 //     TestHarness harness;
-//     auto info = harness.run(session.getInfo());         // value, or the task's exception
-//     EXPECT_EQ(harness.now(), 0s);
+//     StickSession session(link, harness.clock());
+//     auto info = harness.run(session.getInfo());          // its value, or its exception
+//     EXPECT_EQ(harness.now(), 0s);                          // no time-out was needed
+//     auto sending = harness.start(sendFile(session, data)); // runs up to its first suspension
+//     harness.advance(10s);                                  // timers fire, posted work runs
+//     EXPECT_FALSE(sending.isDone());
+//     EXPECT_THROW(harness.run(sending), StickError);
+//     auto [a, b] = harness.runAll(first(), second());       // concurrently
+//     harness.runWithoutSuspending(link.close());            // must not suspend at all
 class TestHarness {
 public:
     TestHarness();
