@@ -1,0 +1,211 @@
+#include "SendRig.h"
+
+#include "SendKit/protocol/StickReply.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+void rewriteLastResult(SendRig& rig, std::function<void(StickReply::LastResult&)> change) {
+    rig.tap->rewrite[StickOpcode::lastResult] = [change](StickFrame::Response& response) {
+        StickReply::LastResult result = StickReply::lastResult(response.payload);
+        change(result);
+        response.payload = StickReply::payload(result);
+    };
+}
+
+} // namespace
+
+// --- A link lost while the stick commits -------------------------------------------------------
+
+TEST(StickSendRecovery, ALastResultThatConfirmsTheFileLetsTheSendGoOnOverTheNewSession) {
+    SendRig rig;
+    rig.stick->setFaults({.dropLinkAfterCommit = true});
+    const StickFile first = stickFile("rose.dst", 9'000);
+    const StickFile second = stickFile("tulip.pes", 3'000, 1);
+    const StickReceipt receipt = rig.send({first, second});
+
+    EXPECT_EQ(receipt.files, (QList<StickReceipt::Stored>{{"rose.dst", 9'000, first.sha256()},
+                                                          {"tulip.pes", 3'000, second.sha256()}}));
+    EXPECT_EQ(rig.reconnects, 1);
+    QList<std::pair<int, StickOpcode>> wire;
+    for (const LinkTap::Request& request : rig.tap->requests)
+        wire.append({request.link, StickOpcode(request.frame.opcode)});
+    EXPECT_EQ(wire, (QList<std::pair<int, StickOpcode>>{
+                        {0, StickOpcode::getInfo},
+                        {0, StickOpcode::list},
+                        {0, StickOpcode::begin},
+                        {0, StickOpcode::commit},
+                        {1, StickOpcode::getInfo},
+                        {1, StickOpcode::lastResult},
+                        {1, StickOpcode::begin},
+                        {1, StickOpcode::commit},
+                    }));
+}
+
+TEST(StickSendRecovery, TheFileCountsAsStoredOnlyWhenTheLastResultConfirmsIt) {
+    struct Case {
+        const char* what;
+        std::function<void(StickReply::LastResult&)> change;
+        bool stored;
+    };
+    const QList<Case> cases = {
+        {"name in other letter case", [](auto& r) { r.storedName = r.storedName.toUpper(); }, true},
+        {"no status", [](auto& r) { r.status.reset(); }, false},
+        {"failing status", [](auto& r) { r.status = StickStatus{StickStatus::storageError}; },
+         false},
+        {"other digest", [](auto& r) { r.storedSHA256[0] = char(r.storedSHA256[0] ^ 1); }, false},
+        {"other name", [](auto& r) { r.storedName = QStringLiteral("tulip.dst"); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SendRig rig;
+        rig.stick->setFaults({.dropLinkAfterCommit = true});
+        rewriteLastResult(rig, c.change);
+        const StickFile file = stickFile("Rose.dst", 9'000);
+        if (c.stored) {
+            // The stick's name, the length that was sent and the stick's digest.
+            EXPECT_EQ(rig.send({file}).files,
+                      (QList<StickReceipt::Stored>{{"ROSE.DST", 9'000, file.sha256()}}));
+        } else {
+            EXPECT_EQ(rig.failure({file}), StickError::transferInterrupted());
+        }
+        EXPECT_EQ(rig.reconnects, 1);
+    }
+}
+
+TEST(StickSendRecovery, AFailureWhileRecoveringIsThrownAsItIs) {
+    SendRig unreachable;
+    unreachable.stick->setFaults({.dropLinkAfterCommit = true});
+    unreachable.reconnectFailure = StickError::stickUnreachable();
+    EXPECT_EQ(unreachable.failure({stickFile("rose.dst", 100)}), StickError::stickUnreachable());
+    EXPECT_EQ(unreachable.tap->count(StickOpcode::lastResult), 0);
+
+    // Reconnecting is tried once per file, however the recovery ends.
+    SendRig lostAgain;
+    lostAgain.stick->setFaults({.dropLinkAfterCommit = true});
+    lostAgain.tap->failingWrites.emplace(StickOpcode::lastResult,
+                                         StickError::transferInterrupted());
+    EXPECT_EQ(lostAgain.failure({stickFile("rose.dst", 100)}), StickError::transferInterrupted());
+    EXPECT_EQ(lostAgain.reconnects, 1);
+}
+
+TEST(StickSendRecovery, EveryFileMayRecoverOnce) {
+    SendRig rig;
+    rig.stick->setFaults({.dropLinkAfterCommit = true});
+    // The next commit drops the link again.
+    rig.onPhase = [&rig](const StickSendPhase& phase) {
+        if (phase == StickSendPhase{StickSendPhase::Verifying{"tulip.pes"}})
+            rig.stick->setFaults({.dropLinkAfterCommit = true});
+    };
+    EXPECT_EQ(rig.send({stickFile("rose.dst", 100), stickFile("tulip.pes", 100)}).files.size(), 2);
+    EXPECT_EQ(rig.reconnects, 2);
+}
+
+TEST(StickSendRecovery, TheReceiptNamesTheActiveVolumeOfTheLatestInformationElseOfTheStart) {
+    struct Case {
+        const char* what;
+        std::function<void(StickInfo&)> latest;
+        StickVolume::Kind expected;
+    };
+    const QList<Case> cases = {
+        {"the card became active",
+         [](StickInfo& info) {
+             info.volumes[0].isActive = false;
+             info.volumes[1] = StickVolume::fromWire(
+                 1, StickVolume::presentFlag | StickVolume::activeFlag, 1'000'000, 1'000'000);
+         },
+         {StickVolume::Kind::SDCard{}}},
+        {"no volume active any more",
+         [](StickInfo& info) {
+             for (StickVolume& volume : info.volumes)
+                 volume.isActive = false;
+         },
+         {StickVolume::Kind::Internal{}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SendRig rig;
+        rig.stick->setFaults({.dropLinkAfterCommit = true});
+        // Only the new session's information changes.
+        rig.onPhase = [&](const StickSendPhase& phase) {
+            if (std::holds_alternative<StickSendPhase::Verifying>(phase.value))
+                rig.rewriteInfo(c.latest);
+        };
+        EXPECT_EQ(rig.send({stickFile("rose.dst", 100)}).volume, c.expected);
+    }
+}
+
+TEST(StickSendRecovery, OtherCommitFailuresEndTheSendWithoutReconnectingOrAborting) {
+    SendRig rig;
+    rig.tap->lost.insert(StickOpcode::commit);
+    EXPECT_EQ(rig.failure({stickFile("rose.dst", 100)}), StickError::timeout());
+    EXPECT_EQ(rig.harness.now(), StickSession::commitTimeout);
+    EXPECT_EQ(rig.reconnects, 0);
+    EXPECT_EQ(rig.tap->count(StickOpcode::abort), 0);
+}
+
+// --- Abandoned transfers -----------------------------------------------------------------------
+
+TEST(StickSendAbort, AFailedStreamIsFollowedByExactlyOneAbortWhateverBecomesOfIt) {
+    struct Case {
+        const char* what;
+        std::function<void(LinkTap&)> abortFate;
+    };
+    const QList<Case> cases = {
+        {"answered", [](LinkTap&) {}},
+        {"refused",
+         [](LinkTap& tap) {
+             tap.rewrite[StickOpcode::abort] = [](StickFrame::Response& response) {
+                 response.status = StickStatus{StickStatus::internal};
+             };
+         }},
+        {"write fails",
+         [](LinkTap& tap) {
+             tap.failingWrites.emplace(StickOpcode::abort, StickError::stickUnreachable());
+         }},
+        {"times out", [](LinkTap& tap) { tap.lost.insert(StickOpcode::abort); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SendRig rig;
+        rig.tap->failingChunks = StickError::bluetoothOff();
+        rig.tap->chunksBeforeFailure = 3;
+        c.abortFate(*rig.tap);
+        EXPECT_EQ(rig.failure({stickFile("rose.dst", 9'000)}), StickError::bluetoothOff());
+        EXPECT_EQ(rig.tap->opcodes(), (QList{StickOpcode::getInfo, StickOpcode::list,
+                                             StickOpcode::begin, StickOpcode::abort}));
+    }
+}
+
+TEST(StickSendAbort, TheStickIsFreeForTheNextSendAfterAFailedStream) {
+    SendRig rig;
+    rig.tap->failingChunks = StickError::timeout();
+    EXPECT_EQ(rig.failure({stickFile("rose.dst", 9'000)}), StickError::timeout());
+    rig.tap->failingChunks.reset();
+    EXPECT_EQ(rig.send({stickFile("rose.dst", 9'000)}).files.size(), 1);
+}
+
+TEST(StickSendAbort, ACancelledStreamIsAbortedAndReportedAsCancelled) {
+    SendRig rig;
+    rig.onPhase = [&rig](const StickSendPhase& phase) {
+        if (std::holds_alternative<StickSendPhase::Sending>(phase.value))
+            rig.stop.request_stop();
+    };
+    EXPECT_EQ(rig.failure({stickFile("rose.dst", 30'000)}), StickError::cancelled());
+    EXPECT_EQ(rig.tap->count(StickOpcode::abort), 1);
+    EXPECT_TRUE(rig.stick->files().empty());
+}
+
+TEST(StickSendAbort, ABusyMachineAtCommitIsAbortedOnceBeforeTheErrorReachesTheCaller) {
+    SendRig rig;
+    rig.stick->setFaults({.hostBusyCommits = 1});
+    EXPECT_EQ(rig.failure({stickFile("rose.dst", 100), stickFile("tulip.pes", 100)}),
+              StickError::machineBusy());
+    EXPECT_EQ(rig.tap->opcodes().last(), StickOpcode::abort);
+    EXPECT_EQ(rig.tap->count(StickOpcode::abort), 1);
+    EXPECT_EQ(rig.reconnects, 0);
+    EXPECT_TRUE(rig.stick->files().empty());
+}

@@ -1,0 +1,267 @@
+#include "SendRig.h"
+
+#include "SendKit/protocol/StickReply.h"
+
+#include <QCryptographicHash>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const quint32 maxFileSize = LoopbackStick::psramStage;
+
+StickSendPhase sending(double fraction, const QString& file) {
+    return {StickSendPhase::Sending{fraction, file}};
+}
+StickSendPhase verifying(const QString& file) {
+    return {StickSendPhase::Verifying{file}};
+}
+
+// The phases with repeats of the same kind for the same file folded into one.
+QStringList outline(const QList<StickSendPhase>& phases) {
+    QStringList result;
+    for (const StickSendPhase& phase : phases) {
+        QString line = QStringLiteral("checking");
+        if (const auto* s = std::get_if<StickSendPhase::Sending>(&phase.value))
+            line = QStringLiteral("sending ") + s->file;
+        else if (const auto* v = std::get_if<StickSendPhase::Verifying>(&phase.value))
+            line = QStringLiteral("verifying ") + v->file;
+        if (result.isEmpty() || result.last() != line)
+            result.append(line);
+    }
+    return result;
+}
+
+QStringList storedNames(const LoopbackStick& stick) {
+    QStringList names;
+    for (const auto& [name, file] : stick.files())
+        names.append(name);
+    return names;
+}
+
+} // namespace
+
+// --- The checks before anything is transferred -------------------------------------------------
+
+TEST(StickSendChecks, AFileThatBreaksALimitStopsTheSendBeforeAnyTransfer) {
+    struct Case {
+        const char* what;
+        QList<StickFile> files;
+        StickError expected;
+    };
+    const QList<Case> cases = {
+        {"illegal second name",
+         {stickFile("fine.dst", 100), stickFile("bad/name.dst", 100)},
+         StickError::nameRejected("bad/name.dst")},
+        {"unknown extension", {stickFile("notes.txt", 100)}, StickError::nameRejected("notes.txt")},
+        {"empty file",
+         {stickFile("fine.dst", 100), stickFile("empty.pes", 0)},
+         StickError::protocolError("empty file empty.pes")},
+        {"one byte over the limit",
+         {stickFile("big.dst", maxFileSize + 1)},
+         StickError::fileTooLarge(maxFileSize)},
+        {"the first failing file wins",
+         {stickFile("empty.dst", 0), stickFile("big.dst", maxFileSize + 1)},
+         StickError::protocolError("empty file empty.dst")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SendRig rig;
+        EXPECT_EQ(rig.failure(c.files), c.expected);
+        EXPECT_EQ(rig.tap->opcodes(), QList{StickOpcode::getInfo});
+        EXPECT_EQ(rig.phases, QList{StickSendPhase{StickSendPhase::Checking{}}});
+    }
+}
+
+TEST(StickSendChecks, AFileOfExactlyTheLimitIsSent) {
+    SendRig rig;
+    const StickFile file = stickFile("full.dst", maxFileSize);
+    EXPECT_EQ(rig.send({file}).files.first().size, maxFileSize);
+    EXPECT_EQ(rig.stick->files().at("full.dst").data, file.data());
+}
+
+TEST(StickSendChecks, AStickWithoutActiveVolumeFailsBeforeListingOrBeginning) {
+    SendRig rig;
+    rig.rewriteInfo([](StickInfo& info) {
+        for (StickVolume& volume : info.volumes)
+            volume.isActive = false;
+    });
+    EXPECT_EQ(rig.failure({stickFile("rose.dst", 100)}), StickError::noMedium());
+    EXPECT_EQ(rig.tap->opcodes(), QList{StickOpcode::getInfo});
+}
+
+TEST(StickSendChecks, TheStickInformationIsAskedForOnlyWhenTheSessionHasNone) {
+    SendRig rig;
+    rig.harness.run(rig.sessions.first()->getInfo());
+    rig.send({stickFile("rose.dst", 100)});
+    EXPECT_EQ(rig.tap->count(StickOpcode::getInfo), 1);
+
+    SendRig incompatible;
+    incompatible.stick->setFaults({.protocolMajor = 2});
+    EXPECT_EQ(incompatible.failure({stickFile("rose.dst", 100)}),
+              StickError::firmwareIncompatible("2.0", "1.0.0"));
+}
+
+// --- Names already on the stick ----------------------------------------------------------------
+
+TEST(StickSendOverwrite, NamesOnTheStickInAnyLetterCaseAreRefusedWithoutOverwrite) {
+    SendRig rig;
+    rig.stick->store("DESIGN.DST", "old");
+    rig.stick->store("other.pes", "old");
+    EXPECT_EQ(rig.failure({stickFile("design.dst", 100), stickFile("flower.pes", 100)}),
+              StickError::nameExists({"design.dst"}));
+    EXPECT_EQ(rig.tap->opcodes(), (QList{StickOpcode::getInfo, StickOpcode::list}));
+}
+
+TEST(StickSendOverwrite, WithOverwriteTheSameListIsSentAndBeginCarriesTheFlag) {
+    SendRig rig;
+    rig.stick->store("DESIGN.DST", "old");
+    const StickFile design = stickFile("design.dst", 100);
+    const StickReceipt receipt = rig.send({design, stickFile("flower.pes", 100)}, true);
+
+    EXPECT_EQ(receipt.files.size(), 2);
+    EXPECT_EQ(storedNames(*rig.stick), (QStringList{"design.dst", "flower.pes"}));
+    EXPECT_EQ(rig.stick->files().at("design.dst").data, design.data());
+    EXPECT_EQ(rig.tap->count(StickOpcode::list), 0);
+    QList<bool> overwriteFlags;
+    for (const LinkTap::Request& request : rig.tap->requests) {
+        if (StickOpcode(request.frame.opcode) == StickOpcode::begin)
+            overwriteFlags.append(StickRequest::decodeBegin(request.frame.body).overwrite);
+    }
+    EXPECT_EQ(overwriteFlags, (QList{true, true}));
+}
+
+// --- Progress ----------------------------------------------------------------------------------
+
+TEST(StickSendPhases, EachFileStreamsThenVerifiesWithFractionsRisingToOneAtTheLastAck) {
+    SendRig rig;
+    const QList<StickFile> files = {stickFile("a.inf", 20'000), stickFile("b.dst", 9'000, 1),
+                                    stickFile("c.pes", 30'000, 2)};
+    rig.send(files);
+
+    EXPECT_EQ(outline(rig.phases),
+              (QStringList{"checking", "sending a.inf", "verifying a.inf", "sending b.dst",
+                           "verifying b.dst", "sending c.pes", "verifying c.pes"}));
+    const qsizetype lastSending = rig.phases.size() - 2;
+    ASSERT_GT(lastSending, 0);
+    EXPECT_EQ(rig.phases[lastSending], sending(1.0, "c.pes"));
+    double previous = 0;
+    for (qsizetype i = 0; i < lastSending; ++i) {
+        const auto* phase = std::get_if<StickSendPhase::Sending>(&rig.phases[i].value);
+        if (!phase)
+            continue;
+        EXPECT_GE(phase->fraction, previous) << "phase " << i;
+        EXPECT_LT(phase->fraction, 1.0) << "phase " << i;
+        previous = phase->fraction;
+        // The last acknowledgement of a file completes exactly its share.
+        if (rig.phases[i + 1] == verifying("a.inf")) {
+            EXPECT_EQ(phase->fraction, 20'000 / 59'000.0);
+        }
+    }
+    EXPECT_EQ(rig.phases.last(), verifying("c.pes"));
+}
+
+// --- The receipt -------------------------------------------------------------------------------
+
+TEST(StickSendReceipt, DescribesWhatTheStickStoredWhereAndWhen) {
+    SendRig rig;
+    // The only chunk of the first file is lost, so the stream waits a second before sending it
+    // again.
+    rig.stick->setFaults({.dropChunksAt = {0}});
+    const StickFile colours = stickFile("rose.inf", 400);
+    const StickFile stitches = stickFile("Rose.dst", 20'000, 1);
+    const StickReceipt receipt = rig.send({colours, stitches});
+
+    const StickReceipt expected{
+        SendRig::stickName,
+        {{"rose.inf", 400, colours.sha256()}, {"Rose.dst", 20'000, stitches.sha256()}},
+        {StickVolume::Kind::Internal{}},
+        1.0,
+        SendRig::stamp};
+    EXPECT_EQ(receipt, expected);
+    EXPECT_EQ(rig.stick->files().at("rose.inf").mtime, SendRig::stamp);
+    EXPECT_EQ(rig.stick->files().at("Rose.dst").mtime, SendRig::stamp);
+    EXPECT_EQ(rig.stick->commitLog(), (QStringList{"rose.inf", "Rose.dst"}));
+}
+
+// --- Integrity ---------------------------------------------------------------------------------
+
+TEST(StickSendIntegrity, WhatTheStickReadsBackMustBeWhatWasSent) {
+    struct Case {
+        const char* what;
+        LoopbackStick::Faults faults;
+        std::function<void(StickFrame::Response&)> commitReply;
+    };
+    const QList<Case> cases = {
+        {"staged byte corrupted", {.corruptStagedByteAt = 5'000}, {}},
+        {"read-back differs", {.corruptReadback = true}, {}},
+        {"digest differs in one byte",
+         {},
+         [](StickFrame::Response& response) {
+             StickReply::Commit commit = StickReply::commit(response.payload);
+             commit.storedSHA256[31] = char(commit.storedSHA256[31] ^ 1);
+             response.payload = StickReply::payload(commit);
+         }},
+        {"size differs",
+         {},
+         [](StickFrame::Response& response) {
+             StickReply::Commit commit = StickReply::commit(response.payload);
+             commit.storedSize -= 1;
+             response.payload = StickReply::payload(commit);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SendRig rig;
+        rig.stick->setFaults(c.faults);
+        if (c.commitReply)
+            rig.tap->rewrite[StickOpcode::commit] = c.commitReply;
+        EXPECT_EQ(rig.failure({stickFile("rose.dst", 9'000), stickFile("tulip.pes", 100)}),
+                  StickError::integrityMismatch());
+        EXPECT_EQ(rig.tap->count(StickOpcode::begin), 1) << "the send goes no further";
+        EXPECT_EQ(rig.tap->count(StickOpcode::abort), 0);
+        EXPECT_EQ(rig.tap->count(StickOpcode::deleteFile), 0);
+    }
+}
+
+TEST(StickSendIntegrity, TheStickMayStoreUnderANameOfItsOwn) {
+    SendRig rig;
+    rig.tap->rewrite[StickOpcode::commit] = [](StickFrame::Response& response) {
+        StickReply::Commit commit = StickReply::commit(response.payload);
+        commit.storedName = commit.storedName.toUpper();
+        response.payload = StickReply::payload(commit);
+    };
+    const StickFile file = stickFile("rose.dst", 100);
+    EXPECT_EQ(rig.send({file}).files,
+              (QList<StickReceipt::Stored>{{"ROSE.DST", 100, file.sha256()}}));
+}
+
+TEST(StickSendIntegrity, FilesConfirmedBeforeAFailureStayOnTheStick) {
+    SendRig rig;
+    rig.stick->setFaults({.corruptStagedByteAt = 100 + 50});
+    EXPECT_EQ(rig.failure({stickFile("a.inf", 100), stickFile("b.dst", 200)}),
+              StickError::integrityMismatch());
+    // The fault is met by the second file: its offsets count from its own start.
+    EXPECT_EQ(storedNames(*rig.stick), QStringList{"a.inf"});
+}
+
+// --- Files and their order ---------------------------------------------------------------------
+
+TEST(StickSendFiles, AFileCarriesTheSHA256OfItsData) {
+    const StickFile file("abc.dst", "abc");
+    EXPECT_EQ(file.sha256().toHex(),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_NE(file, StickFile("abc.dst", "abd"));
+}
+
+TEST(StickSendFiles, CompanionFilesGoFirstAndEachGroupKeepsItsOrder) {
+    const QStringList names = {"a.dst", "a.INF", "b.pes", "b.png", "readme", "c.txt", "d.col"};
+    QList<StickFile> files;
+    for (const QString& name : names)
+        files.append(StickFile(name, "x"));
+    QStringList ordered;
+    for (const StickFile& file : StickSend::companionsFirst(files))
+        ordered.append(file.name());
+    EXPECT_EQ(ordered,
+              (QStringList{"a.INF", "b.png", "d.col", "a.dst", "b.pes", "readme", "c.txt"}));
+}
