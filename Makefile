@@ -38,6 +38,14 @@ format:
 format-check:
 	@clang-format --dry-run --Werror $(SOURCES)
 
+# Sends the sample designs to a simulated stick kept in a fresh folder, then lists it.
+SIM_STICK := $(BUILD)/sim-stick
+CLI       := $(BUILD)/cli/brindle-stick-cli
+run: build
+	rm -rf $(SIM_STICK)
+	$(CLI) --simulate=$(SIM_STICK) send samples/star.dst samples/star.png samples/heart.exp
+	$(CLI) --simulate=$(SIM_STICK) list
+
 bench: build
 	$(BUILD)/bench/brindle-stick-bench
 

@@ -1,5 +1,7 @@
 #include "cli/DecodeCommand.h"
 
+#include "cli/StickReport.h"
+
 #include "SendKit/protocol/StickDiagnostics.h"
 #include "SendKit/protocol/StickFrame.h"
 #include "SendKit/protocol/StickOpcode.h"
@@ -14,8 +16,6 @@
 #include <optional>
 
 namespace {
-
-enum Exit { decoded = 0, undecodable = 1, misused = 2 };
 
 // Bytes as two hexadecimal digits each; blanks and colons may stand between bytes, never
 // inside one.
@@ -47,34 +47,6 @@ QString shownTime(quint32 mtime) {
     return QStringLiteral("%1 (%2)").arg(mtime).arg(
         QDateTime::fromSecsSinceEpoch(mtime, QTimeZone::utc())
             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-}
-
-QString yesNo(bool value) {
-    return value ? QStringLiteral("true") : QStringLiteral("false");
-}
-
-QStringList infoLines(const StickInfo& info) {
-    QStringList lines{
-        QStringLiteral("protocolMajor: %1").arg(info.protocolMajor),
-        QStringLiteral("protocolMinor: %1").arg(info.protocolMinor),
-        QString::asprintf("capabilities: 0x%08X", info.capabilities),
-        QStringLiteral("firmwareVersion: %1").arg(info.firmwareVersion),
-        QStringLiteral("deviceName: %1").arg(info.deviceName),
-        QStringLiteral("maxChunk: %1").arg(info.maxChunk),
-        QStringLiteral("maxFileSize: %1").arg(info.maxFileSize),
-        QStringLiteral("window: %1").arg(info.window),
-        QStringLiteral("usbState: %1").arg(info.usbState.text()),
-        QStringLiteral("activeVolume: %1").arg(info.activeVolume),
-        QStringLiteral("volumes: %1").arg(info.volumes.size()),
-    };
-    for (const StickVolume& volume : info.volumes)
-        lines << QStringLiteral("  kind: %1, isPresent: %2, isActive: %3, isUnsupported: %4, "
-                                "totalBytes: %5, freeBytes: %6")
-                     .arg(volume.kind.text(), yesNo(volume.isPresent), yesNo(volume.isActive),
-                          yesNo(volume.isUnsupported))
-                     .arg(volume.totalBytes)
-                     .arg(volume.freeBytes);
-    return lines;
 }
 
 QStringList beginLines(const StickReply::Begin& begin) {
@@ -126,7 +98,7 @@ QString DecodeCommand::usage() {
                           "decode reply info|begin|commit|list|last-result HEX");
 }
 
-int DecodeCommand::run(const QStringList& arguments) {
+ExitCode DecodeCommand::run(const QStringList& arguments) {
     if (arguments.isEmpty())
         return usageError(QStringLiteral("decode needs a kind: frame, diagnostics or reply"));
     const QString kind = arguments.first();
@@ -151,7 +123,7 @@ int DecodeCommand::run(const QStringList& arguments) {
     return usageError(QStringLiteral("unknown kind %1").arg(kind));
 }
 
-int DecodeCommand::decodeFrame(const QByteArray& bytes) {
+ExitCode DecodeCommand::decodeFrame(const QByteArray& bytes) {
     try {
         const StickFrame frame = StickFrame::parse(bytes);
         if (const auto* response = std::get_if<StickFrame::Response>(&frame.value)) {
@@ -163,27 +135,27 @@ int DecodeCommand::decodeFrame(const QByteArray& bytes) {
         } else {
             m_out << std::get<StickEvent>(frame.value).text() << Qt::endl;
         }
-        return decoded;
+        return ExitCode::succeeded;
     } catch (const StickWireError& error) {
         m_err << "error: " << error.description() << Qt::endl;
-        return undecodable;
+        return ExitCode::failed;
     }
 }
 
-int DecodeCommand::decodeDiagnostics(const QByteArray& bytes) {
+ExitCode DecodeCommand::decodeDiagnostics(const QByteArray& bytes) {
     const std::optional<StickDiagnostics> record = StickDiagnostics::decode(bytes);
     if (!record) {
         m_err << "error: no diagnostics record" << Qt::endl;
-        return undecodable;
+        return ExitCode::failed;
     }
     m_out << record->description() << Qt::endl;
-    return decoded;
+    return ExitCode::succeeded;
 }
 
-int DecodeCommand::decodeReply(const QString& kind, const QByteArray& bytes) {
+ExitCode DecodeCommand::decodeReply(const QString& kind, const QByteArray& bytes) {
     std::function<QStringList(const QByteArray&)> decode;
     if (kind == QLatin1String("info"))
-        decode = [](const QByteArray& b) { return infoLines(StickReply::info(b)); };
+        decode = [](const QByteArray& b) { return StickReport::infoLines(StickReply::info(b)); };
     else if (kind == QLatin1String("begin"))
         decode = [](const QByteArray& b) { return beginLines(StickReply::begin(b)); };
     else if (kind == QLatin1String("commit"))
@@ -199,14 +171,14 @@ int DecodeCommand::decodeReply(const QString& kind, const QByteArray& bytes) {
         for (const QString& line : decode(bytes))
             m_out << line << '\n';
         m_out.flush();
-        return decoded;
+        return ExitCode::succeeded;
     } catch (const StickWireError& error) {
         m_err << "error: " << error.description() << Qt::endl;
-        return undecodable;
+        return ExitCode::failed;
     }
 }
 
-int DecodeCommand::usageError(const QString& message) {
+ExitCode DecodeCommand::usageError(const QString& message) {
     m_err << "error: " << message << "\nusage:\n" << usage() << Qt::endl;
-    return misused;
+    return ExitCode::misused;
 }

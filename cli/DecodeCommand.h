@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/ExitCode.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QTextStream>
@@ -10,17 +12,16 @@ class DecodeCommand {
 public:
     DecodeCommand(QTextStream& out, QTextStream& err);
 
-    // arguments: what follows "decode". Returns the process exit code: 0 decoded, 1 the bytes
-    // do not decode, 2 a usage error.
-    int run(const QStringList& arguments);
+    // arguments: what follows "decode". Fails when the bytes do not decode.
+    ExitCode run(const QStringList& arguments);
 
     static QString usage();
 
 private:
-    int decodeFrame(const QByteArray& bytes);
-    int decodeDiagnostics(const QByteArray& bytes);
-    int decodeReply(const QString& kind, const QByteArray& bytes);
-    int usageError(const QString& message);
+    ExitCode decodeFrame(const QByteArray& bytes);
+    ExitCode decodeDiagnostics(const QByteArray& bytes);
+    ExitCode decodeReply(const QString& kind, const QByteArray& bytes);
+    ExitCode usageError(const QString& message);
 
     QTextStream& m_out;
     QTextStream& m_err;

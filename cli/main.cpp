@@ -1,42 +1,71 @@
+#include "SendKit/async/SystemClock.h"
+#include "cli/CommandLine.h"
 #include "cli/DecodeCommand.h"
+#include "cli/EventLoopRunner.h"
+#include "cli/StickCommand.h"
+#include "cli/StickConnector.h"
+#include "cli/TransportLog.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+
 #include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// A command on the stick, from connecting to keeping what the stick keeps between runs.
+ExitCode runOnStick(const CommandLine& line, QTextStream& out, QTextStream& err) {
+    if (line.verbose)
+        TransportLog::start(err);
+    SystemClock clock;
+    ExitCode code = ExitCode::failed;
+    try {
+        const std::unique_ptr<StickConnector> connector = StickConnector::create(line, clock);
+        StickCommand command(line, *connector, clock, out, err, isatty(STDIN_FILENO) == 1,
+                             isatty(STDERR_FILENO) == 1);
+        code = EventLoopRunner::run(command.run());
+        EventLoopRunner::run(connector->close());
+        EventLoopRunner::settle();
+    } catch (const std::exception& error) {
+        // What the connector failed to load or keep; the command has reported its own failures.
+        err << "error: " << error.what() << Qt::endl;
+        code = ExitCode::failed;
+    }
+    TransportLog::stop();
+    return code;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindle-stick-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Brindle Stick support tool.\n\nCommands:\n") +
-                                     DecodeCommand::usage());
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("decode"));
-    // Options belong to the commands; hex bytes may look like anything.
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        err << "error: " << parser.errorText() << '\n' << parser.helpText() << Qt::flush;
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
 
-    const QStringList arguments = parser.positionalArguments();
-    if (!arguments.isEmpty() && arguments.first() == QLatin1String("decode"))
-        return DecodeCommand(out, err).run(arguments.mid(1));
-    err << "error: "
-        << (arguments.isEmpty() ? QStringLiteral("no command given")
-                                : QStringLiteral("unknown command %1").arg(arguments.first()))
-        << '\n'
-        << parser.helpText() << Qt::flush;
-    return 2;
+    CommandLine line;
+    try {
+        line = CommandLine::parse(QCoreApplication::arguments().mid(1));
+    } catch (const UsageError& error) {
+        err << "error: " << error.message << "\n\n" << CommandLine::usage() << Qt::flush;
+        return int(ExitCode::misused);
+    }
+    switch (line.request) {
+    case CommandLine::Request::help:
+        out << "Brindle Stick support tool: sends designs to the stick, lists and deletes them, "
+               "and decodes what a log shows.\n\n"
+            << CommandLine::usage() << Qt::flush;
+        return int(ExitCode::succeeded);
+    case CommandLine::Request::version:
+        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion()
+            << Qt::endl;
+        return int(ExitCode::succeeded);
+    case CommandLine::Request::command:
+        break;
+    }
+    if (line.command == QLatin1String("decode"))
+        return int(DecodeCommand(out, err).run(line.arguments));
+    return int(runOnStick(line, out, err));
 }

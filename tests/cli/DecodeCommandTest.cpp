@@ -1,21 +1,12 @@
-#include <QProcess>
+#include "CliRun.h"
+
 #include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
 CliRun cli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(BRINDLE_CLI), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return CliRun::of(arguments);
 }
 
 TEST(DecodeCommand, framesPrintOneLine) {

@@ -1,0 +1,132 @@
+#include "cli/CommandLine.h"
+
+#include "cli/DecodeCommand.h"
+
+namespace {
+
+const QStringList stickCommands{QStringLiteral("info"), QStringLiteral("list"),
+                                QStringLiteral("send"), QStringLiteral("delete")};
+
+// The value of "--name=value", or of "--name value" taken from the following argument.
+QString optionValue(const QString& argument, const QString& name, const QStringList& arguments,
+                    qsizetype& index) {
+    if (argument.size() > name.size())
+        return argument.mid(name.size() + 1);
+    if (index + 1 >= arguments.size())
+        throw UsageError{QStringLiteral("%1 needs a value").arg(name)};
+    return arguments[++index];
+}
+
+bool isOption(const QString& argument, const QString& name) {
+    return argument == name || argument.startsWith(name + QLatin1Char('='));
+}
+
+void requireCommand(const CommandLine& line, const QString& option, const QString& command) {
+    if (line.command != command)
+        throw UsageError{QStringLiteral("%1 belongs to %2").arg(option, command)};
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList& arguments) {
+    CommandLine line;
+    QStringList faults;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (line.command == QLatin1String("decode") || optionsEnded ||
+            !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            if (line.command.isEmpty())
+                line.command = argument;
+            else
+                line.arguments.append(argument);
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+            line.request = Request::help;
+            return line;
+        } else if (argument == QLatin1String("--version")) {
+            line.request = Request::version;
+            return line;
+        } else if (argument == QLatin1String("-v") || argument == QLatin1String("--verbose")) {
+            line.verbose = true;
+        } else if (argument == QLatin1String("--json")) {
+            line.json = true;
+        } else if (argument == QLatin1String("--files")) {
+            line.files = true;
+        } else if (argument == QLatin1String("--replace")) {
+            line.replace = true;
+        } else if (isOption(argument, QStringLiteral("--simulate"))) {
+            line.simulator = line.simulator.value_or(SimulatorSetup{});
+            if (argument.size() > QLatin1String("--simulate").size()) {
+                const QString folder = argument.mid(QLatin1String("--simulate=").size());
+                if (folder.isEmpty())
+                    throw UsageError{QStringLiteral("--simulate= needs a folder")};
+                line.simulator->folder = folder;
+            }
+        } else if (isOption(argument, QStringLiteral("--sim-fault"))) {
+            faults.append(optionValue(argument, QStringLiteral("--sim-fault"), arguments, i));
+        } else {
+            throw UsageError{QStringLiteral("unknown option %1").arg(argument)};
+        }
+    }
+
+    if (line.command.isEmpty())
+        throw UsageError{QStringLiteral("no command given")};
+    if (line.command == QLatin1String("decode"))
+        return line;
+    if (!stickCommands.contains(line.command))
+        throw UsageError{QStringLiteral("unknown command %1").arg(line.command)};
+    if (line.files)
+        requireCommand(line, QStringLiteral("--files"), QStringLiteral("list"));
+    if (line.replace)
+        requireCommand(line, QStringLiteral("--replace"), QStringLiteral("send"));
+    if (line.json && line.command == QLatin1String("delete"))
+        throw UsageError{QStringLiteral("delete has no JSON output")};
+    const bool takesNames =
+        line.command == QLatin1String("send") || line.command == QLatin1String("delete");
+    if (takesNames && line.arguments.isEmpty())
+        throw UsageError{line.command == QLatin1String("send")
+                             ? QStringLiteral("send needs at least one file")
+                             : QStringLiteral("delete needs at least one name")};
+    if (!takesNames && !line.arguments.isEmpty())
+        throw UsageError{QStringLiteral("%1 takes no arguments, got %2")
+                             .arg(line.command, line.arguments.first())};
+    if (!line.simulator)
+        throw UsageError{QStringLiteral("no stick to talk to: use --simulate (the Bluetooth stick "
+                                        "is not supported yet)")};
+    for (const QString& fault : faults) {
+        if (!line.simulator->addFault(fault))
+            throw UsageError{QStringLiteral("unknown fault %1").arg(fault)};
+    }
+    return line;
+}
+
+QString CommandLine::usage() {
+    return QStringLiteral(
+               "usage: brindle-stick-cli [-v] [--json] --simulate[=DIR] [--sim-fault F]... "
+               "COMMAND\n"
+               "\n"
+               "Commands on the stick:\n"
+               "  info                      the stick's GET_INFO record\n"
+               "  list [--files]            the designs on the stick, or its raw file list\n"
+               "  send FILE... [--replace]  send files, verified; --replace replaces files of the\n"
+               "                            same name without asking\n"
+               "  delete NAME...            delete designs (all their files) or single files\n"
+               "\n"
+               "Options:\n"
+               "  --simulate[=DIR]  work on a simulated stick named \"Brindle Sim\"; with DIR its\n"
+               "                    files live in DIR between runs, without it the stick starts\n"
+               "                    empty\n"
+               "  --sim-fault F     make the simulated stick misbehave: drop-chunk=OFFSET,\n"
+               "                    host-busy-commits=N, corrupt-staged=OFFSET, corrupt-readback,\n"
+               "                    drop-link-after-commit, mtu=N, protocol-major=N,\n"
+               "                    usb=no-host|host-idle|host-active|swapping\n"
+               "  --json            info, list and send print one JSON document\n"
+               "  -v                the transport's log lines on standard error\n"
+               "\n"
+               "Support commands:\n  ") +
+           DecodeCommand::usage().replace(QLatin1Char('\n'), QLatin1String("\n  ")) +
+           QStringLiteral("\n\nExit codes: 0 done, 1 failed, 2 usage error, 3 names already on "
+                          "the stick (send without --replace).\n");
+}

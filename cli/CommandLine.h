@@ -1,0 +1,40 @@
+#pragma once
+
+#include "cli/SimulatorSetup.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// A command line the tool cannot act on; the message says what is wrong with it.
+struct UsageError {
+    QString message;
+};
+
+// What the command line asks for: the options, the stick to work on, the command and its
+// arguments. Parsing checks the whole usage, so that no command starts on a wrong line.
+struct CommandLine {
+    enum class Request { command, help, version };
+
+    Request request = Request::command;
+    // -v: the transport's log lines on standard error.
+    bool verbose = false;
+    // --json: info, list and send print one JSON document.
+    bool json = false;
+    // --simulate[=DIR] with its --sim-fault options; none when no stick backend was chosen.
+    std::optional<SimulatorSetup> simulator;
+    // "info", "list", "send", "delete" or "decode".
+    QString command;
+    // The files to send, the names to delete, or everything after "decode" as given.
+    QStringList arguments;
+    // list --files: the raw file list instead of designs.
+    bool files = false;
+    // send --replace: replace files of the same name without asking.
+    bool replace = false;
+
+    // The arguments without the program's name. Options may stand anywhere before "--", except
+    // after "decode", whose arguments are taken as they are. Throws UsageError.
+    static CommandLine parse(const QStringList& arguments);
+    static QString usage();
+};

@@ -1,0 +1,204 @@
+#include "cli/StickCommand.h"
+
+#include "SendKit/StickError.h"
+#include "SendKit/StickLog.h"
+#include "SendKit/files/StickDesigns.h"
+#include "SendKit/send/StickSend.h"
+#include "app/core/StickMessages.h"
+#include "cli/FileBatch.h"
+#include "cli/ProgressBar.h"
+#include "cli/StickConnector.h"
+#include "cli/StickReport.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+// The stick's files a delete argument stands for: all files of the design of that name, else
+// the one file of that name, in either case ignoring letter case as the stick does.
+QStringList filesNamed(const QString& name, const QList<StickFileEntry>& entries) {
+    const QString key = name.toLower();
+    for (const StickDesign& design : StickDesigns::group(entries)) {
+        if (design.id() == key)
+            return design.fileNames();
+    }
+    for (const StickFileEntry& entry : entries) {
+        if (entry.name().toLower() == key)
+            return {entry.name()};
+    }
+    throw StickError::notFound(name);
+}
+
+} // namespace
+
+StickCommand::StickCommand(const CommandLine& line, StickConnector& connector, Clock& clock,
+                           QTextStream& out, QTextStream& err, bool stdinIsTerminal,
+                           bool stderrIsTerminal)
+    : m_line(line)
+    , m_connector(connector)
+    , m_clock(clock)
+    , m_out(out)
+    , m_err(err)
+    , m_stdinIsTerminal(stdinIsTerminal)
+    , m_stderrIsTerminal(stderrIsTerminal) {}
+
+QCoro::Task<ExitCode> StickCommand::run() {
+    const bool sending = m_line.command == QLatin1String("send");
+    // Files are read before the stick is bothered, so a missing file costs no connection.
+    std::optional<QList<StickFile>> files;
+    if (sending && !(files = prepareFiles()))
+        co_return ExitCode::failed;
+
+    std::exception_ptr failure;
+    try {
+        const std::shared_ptr<StickSession> session = co_await m_connector.connect();
+        const StickInfo info = co_await session->getInfo();
+        m_stickName = info.deviceName;
+        if (m_line.command == QLatin1String("info"))
+            co_return this->info(info);
+        if (m_line.command == QLatin1String("list"))
+            co_return co_await list(*session);
+        if (m_line.command == QLatin1String("delete"))
+            co_return co_await remove(*session);
+        co_return co_await send(session, std::move(*files));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    co_return fail(failure);
+}
+
+ExitCode StickCommand::info(const StickInfo& info) {
+    if (m_line.json)
+        print(StickReport::infoJson(info));
+    else
+        m_out << StickReport::infoLines(info).join(QLatin1Char('\n')) << Qt::endl;
+    return ExitCode::succeeded;
+}
+
+QCoro::Task<ExitCode> StickCommand::list(StickSession& session) {
+    const QList<StickFileEntry> entries = co_await session.list();
+    if (m_line.json) {
+        print(m_line.files ? StickReport::filesJson(entries)
+                           : StickReport::designsJson(StickDesigns::group(entries)));
+    } else if (entries.isEmpty()) {
+        m_out << "The stick holds no files." << Qt::endl;
+    } else {
+        const QStringList lines = m_line.files
+                                      ? StickReport::fileLines(entries)
+                                      : StickReport::designLines(StickDesigns::group(entries),
+                                                                 QDateTime::currentDateTime());
+        m_out << lines.join(QLatin1Char('\n')) << Qt::endl;
+    }
+    co_return ExitCode::succeeded;
+}
+
+QCoro::Task<ExitCode> StickCommand::remove(StickSession& session) {
+    const QList<StickFileEntry> entries = co_await session.list();
+    // Every name must be known before anything is deleted.
+    QList<std::pair<QString, QStringList>> targets;
+    for (const QString& name : m_line.arguments)
+        targets.append({name, filesNamed(name, entries)});
+    for (const auto& [name, files] : targets) {
+        for (const QString& file : files) {
+            // A file already gone (a name given twice) is as deleted as can be.
+            try {
+                co_await session.deleteFile(file);
+            } catch (const StickError& error) {
+                if (!error.is<StickError::NotFound>())
+                    throw;
+            }
+        }
+        m_out << "deleted " << name << ": " << files.join(QLatin1String(", ")) << Qt::endl;
+    }
+    co_return ExitCode::succeeded;
+}
+
+QCoro::Task<ExitCode> StickCommand::send(std::shared_ptr<StickSession> session,
+                                         QList<StickFile> files) {
+    // A bar between the transport's log lines would only garble both.
+    const bool showsProgress = m_stderrIsTerminal && !m_line.verbose;
+    ProgressBar bar(m_err);
+    const StickSend::PhaseHandler phase = [&bar](const StickSendPhase& p) { bar.show(p); };
+    const StickSend::Reconnect reconnect = [this] { return m_connector.connect(); };
+
+    bool overwrite = m_line.replace;
+    for (;;) {
+        QStringList existing;
+        try {
+            const StickReceipt receipt = co_await StickSend::send(
+                files, overwrite, session, reconnect,
+                showsProgress ? phase : StickSend::PhaseHandler(), m_clock);
+            bar.finish();
+            if (m_line.json)
+                print(StickReport::receiptJson(receipt));
+            else
+                m_out << StickReport::receiptLine(receipt) << Qt::endl;
+            co_return ExitCode::succeeded;
+        } catch (const StickError& error) {
+            const auto* clash = error.get<StickError::NameExists>();
+            if (!clash || overwrite)
+                throw;
+            existing = clash->names;
+        }
+        // Nothing was transferred yet: the same files may go again, allowed to replace.
+        bar.clear();
+        if (!m_stdinIsTerminal) {
+            const StickError clash = StickError::nameExists(existing);
+            m_err << "error: " << StickMessages::message(clash, m_stickName) << " ("
+                  << StickLog::describe(clash) << ")\n"
+                  << "Send with --replace to replace them." << Qt::endl;
+            co_return ExitCode::namesExist;
+        }
+        if (!mayReplace(existing)) {
+            m_err << "Nothing was sent." << Qt::endl;
+            co_return ExitCode::namesExist;
+        }
+        overwrite = true;
+    }
+}
+
+std::optional<QList<StickFile>> StickCommand::prepareFiles() {
+    const FileBatch batch(m_line.arguments);
+    if (!batch.rejected().isEmpty())
+        m_err << StickMessages::rejectedFilesNotice(batch.rejected()) << Qt::endl;
+    if (batch.isEmpty()) {
+        m_err << "error: no embroidery files to send" << Qt::endl;
+        return std::nullopt;
+    }
+    try {
+        return batch.read();
+    } catch (const std::runtime_error& error) {
+        m_err << "error: " << StickMessages::unreadableFileMessage() << " (" << error.what() << ")"
+              << Qt::endl;
+        return std::nullopt;
+    }
+}
+
+bool StickCommand::mayReplace(const QStringList& names) {
+    m_err << StickMessages::message(StickError::nameExists(names)) << " Replace? [y/N] "
+          << Qt::flush;
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    return answer == QLatin1String("y") || answer == QLatin1String("yes");
+}
+
+void StickCommand::print(const QJsonObject& document) {
+    m_out << QJsonDocument(document).toJson(QJsonDocument::Indented) << Qt::flush;
+}
+
+ExitCode StickCommand::fail(const std::exception_ptr& error) {
+    QString message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        message = StickMessages::message(e, m_stickName);
+    } catch (...) {
+        message = QStringLiteral("unknown failure");
+    }
+    m_err << "error: " << message << " (" << StickLog::describe(error) << ")" << Qt::endl;
+    return ExitCode::failed;
+}

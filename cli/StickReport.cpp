@@ -1,0 +1,212 @@
+#include "cli/StickReport.h"
+
+#include "SendKit/files/StickFileName.h"
+#include "SendKit/protocol/StickTime.h"
+#include "app/core/StickMessages.h"
+
+#include <QJsonArray>
+#include <QTimeZone>
+
+#include <unicode/locid.h>
+#include <unicode/reldatefmt.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+QString yesNo(bool value) {
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+QString hex(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex());
+}
+
+// Rows as columns padded to their widest cell, the columns given right-aligned, the last column
+// never padded.
+QStringList table(const QList<QStringList>& rows, const std::set<qsizetype>& rightAligned) {
+    QList<qsizetype> widths;
+    for (const QStringList& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    }
+    QStringList lines;
+    for (const QStringList& row : rows) {
+        QStringList cells;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const bool last = i + 1 == row.size();
+            cells << (rightAligned.count(i) ? row[i].rightJustified(widths[i])
+                      : last                ? row[i]
+                                            : row[i].leftJustified(widths[i]));
+        }
+        lines << cells.join(QLatin1String("  "));
+    }
+    return lines;
+}
+
+// The stick's time stamps are local wall-clock seconds, so reading them as UTC gives the
+// wall-clock time the stick meant.
+QString wallClock(quint32 mtime) {
+    if (mtime == 0)
+        return QStringLiteral("-");
+    return QDateTime::fromSecsSinceEpoch(mtime, QTimeZone::utc())
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QJsonObject entryJson(const StickFileEntry& entry) {
+    return {{QStringLiteral("name"), entry.name()},
+            {QStringLiteral("size"), qint64(entry.size())},
+            {QStringLiteral("mtime"), qint64(entry.mtime())}};
+}
+
+QJsonArray entriesJson(const QList<StickFileEntry>& entries) {
+    QJsonArray array;
+    for (const StickFileEntry& entry : entries)
+        array.append(entryJson(entry));
+    return array;
+}
+
+} // namespace
+
+QStringList StickReport::infoLines(const StickInfo& info) {
+    QStringList lines{
+        QStringLiteral("protocolMajor: %1").arg(info.protocolMajor),
+        QStringLiteral("protocolMinor: %1").arg(info.protocolMinor),
+        QString::asprintf("capabilities: 0x%08X", info.capabilities),
+        QStringLiteral("firmwareVersion: %1").arg(info.firmwareVersion),
+        QStringLiteral("deviceName: %1").arg(info.deviceName),
+        QStringLiteral("maxChunk: %1").arg(info.maxChunk),
+        QStringLiteral("maxFileSize: %1").arg(info.maxFileSize),
+        QStringLiteral("window: %1").arg(info.window),
+        QStringLiteral("usbState: %1").arg(info.usbState.text()),
+        QStringLiteral("activeVolume: %1").arg(info.activeVolume),
+        QStringLiteral("volumes: %1").arg(info.volumes.size()),
+    };
+    for (const StickVolume& volume : info.volumes)
+        lines << QStringLiteral("  kind: %1, isPresent: %2, isActive: %3, isUnsupported: %4, "
+                                "totalBytes: %5, freeBytes: %6")
+                     .arg(volume.kind.text(), yesNo(volume.isPresent), yesNo(volume.isActive),
+                          yesNo(volume.isUnsupported))
+                     .arg(volume.totalBytes)
+                     .arg(volume.freeBytes);
+    return lines;
+}
+
+QJsonObject StickReport::infoJson(const StickInfo& info) {
+    QJsonArray volumes;
+    for (const StickVolume& volume : info.volumes)
+        volumes.append(QJsonObject{{QStringLiteral("kind"), volume.kind.text()},
+                                   {QStringLiteral("isPresent"), volume.isPresent},
+                                   {QStringLiteral("isActive"), volume.isActive},
+                                   {QStringLiteral("isUnsupported"), volume.isUnsupported},
+                                   {QStringLiteral("totalBytes"), qint64(volume.totalBytes)},
+                                   {QStringLiteral("freeBytes"), qint64(volume.freeBytes)}});
+    return {{QStringLiteral("protocolMajor"), info.protocolMajor},
+            {QStringLiteral("protocolMinor"), info.protocolMinor},
+            {QStringLiteral("capabilities"), qint64(info.capabilities)},
+            {QStringLiteral("firmwareVersion"), info.firmwareVersion},
+            {QStringLiteral("deviceName"), info.deviceName},
+            {QStringLiteral("maxChunk"), info.maxChunk},
+            {QStringLiteral("maxFileSize"), qint64(info.maxFileSize)},
+            {QStringLiteral("window"), info.window},
+            {QStringLiteral("usbState"), info.usbState.text()},
+            {QStringLiteral("activeVolume"), info.activeVolume},
+            {QStringLiteral("volumes"), volumes}};
+}
+
+QStringList StickReport::designLines(const QList<StickDesign>& designs, const QDateTime& now) {
+    QList<QStringList> rows{{QStringLiteral("NAME"), QStringLiteral("FILES"),
+                             QStringLiteral("SIZE"), QStringLiteral("CHANGED")}};
+    for (const StickDesign& design : designs) {
+        QStringList kinds;
+        for (const StickFileEntry& file : design.files()) {
+            const QString extension = StickFileName::extension(file.name());
+            kinds << (extension.isEmpty() ? QStringLiteral("-") : extension.toUpper());
+        }
+        rows << QStringList{design.name, kinds.join(QLatin1Char(' ')),
+                            StickMessages::byteCount(design.totalSize()),
+                            age(design.newest(), now)};
+    }
+    return table(rows, {2});
+}
+
+QJsonObject StickReport::designsJson(const QList<StickDesign>& designs) {
+    QJsonArray array;
+    for (const StickDesign& design : designs)
+        array.append(QJsonObject{{QStringLiteral("name"), design.name},
+                                 {QStringLiteral("isOrphan"), design.isOrphan()},
+                                 {QStringLiteral("totalSize"), qint64(design.totalSize())},
+                                 {QStringLiteral("newest"), qint64(design.newest())},
+                                 {QStringLiteral("files"), entriesJson(design.files())}});
+    return {{QStringLiteral("designs"), array}};
+}
+
+QStringList StickReport::fileLines(const QList<StickFileEntry>& files) {
+    QList<QStringList> rows{
+        {QStringLiteral("NAME"), QStringLiteral("SIZE"), QStringLiteral("MODIFIED")}};
+    for (const StickFileEntry& file : files)
+        rows << QStringList{file.name(), QString::number(file.size()), wallClock(file.mtime())};
+    return table(rows, {1});
+}
+
+QJsonObject StickReport::filesJson(const QList<StickFileEntry>& files) {
+    return {{QStringLiteral("files"), entriesJson(files)}};
+}
+
+QString StickReport::receiptLine(const StickReceipt& receipt) {
+    QStringList files;
+    for (const StickReceipt::Stored& stored : receipt.files)
+        files << stored.name + QLatin1Char(' ') + hex(stored.sha256.left(4));
+    return QStringLiteral("verified on %1 (%2) in %3 s: %4")
+        .arg(receipt.stickName, receipt.volume.text(), QString::number(receipt.seconds, 'f', 1),
+             files.join(QLatin1String(", ")));
+}
+
+QJsonObject StickReport::receiptJson(const StickReceipt& receipt) {
+    QJsonArray files;
+    for (const StickReceipt::Stored& stored : receipt.files)
+        files.append(QJsonObject{{QStringLiteral("name"), stored.name},
+                                 {QStringLiteral("size"), qint64(stored.size)},
+                                 {QStringLiteral("sha256"), hex(stored.sha256)}});
+    return {{QStringLiteral("stickName"), receipt.stickName},
+            {QStringLiteral("volume"), receipt.volume.text()},
+            {QStringLiteral("seconds"), receipt.seconds},
+            {QStringLiteral("mtime"), qint64(receipt.mtime)},
+            {QStringLiteral("files"), files}};
+}
+
+QString StickReport::age(quint32 mtime, const QDateTime& now) {
+    const std::optional<QDateTime> changed = StickTime::date(mtime, QTimeZone::systemTimeZone());
+    if (!changed)
+        return QStringLiteral("-");
+    // The largest unit that fits, counted down to whole units, as people say it.
+    const qint64 seconds = now.secsTo(*changed);
+    const qint64 magnitude = std::abs(seconds);
+    constexpr qint64 minute = 60, hour = 60 * minute, day = 24 * hour;
+    const struct {
+        qint64 below;
+        qint64 length;
+        URelativeDateTimeUnit unit;
+    } scales[] = {{minute, 1, UDAT_REL_UNIT_SECOND},
+                  {hour, minute, UDAT_REL_UNIT_MINUTE},
+                  {day, hour, UDAT_REL_UNIT_HOUR},
+                  {7 * day, day, UDAT_REL_UNIT_DAY},
+                  {30 * day, 7 * day, UDAT_REL_UNIT_WEEK},
+                  {365 * day, 30 * day, UDAT_REL_UNIT_MONTH},
+                  {std::numeric_limits<qint64>::max(), 365 * day, UDAT_REL_UNIT_YEAR}};
+    const auto scale = std::find_if(std::begin(scales), std::end(scales),
+                                    [magnitude](const auto& s) { return magnitude < s.below; });
+    const qint64 count = magnitude / scale->length;
+
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::RelativeDateTimeFormatter formatter(
+        icu::Locale::getDefault(), nullptr, UDAT_STYLE_LONG, UDISPCTX_CAPITALIZATION_NONE, status);
+    icu::UnicodeString text;
+    formatter.format(double(seconds < 0 ? -count : count), scale->unit, text, status);
+    if (U_FAILURE(status))
+        return wallClock(mtime);
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}

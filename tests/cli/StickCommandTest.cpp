@@ -1,0 +1,195 @@
+#include "CliRun.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A simulated stick kept in a temporary folder, and a second folder for the files to send.
+class SimulatedStick : public ::testing::Test {
+protected:
+    // Writes a local file to send and returns its path.
+    QString localFile(const QString& name, const QByteArray& data) {
+        const QString path = m_local.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        return path;
+    }
+
+    CliRun run(const QStringList& arguments) {
+        return CliRun::of(QStringList{QStringLiteral("--simulate=") + m_stick.path()} + arguments);
+    }
+
+    QStringList stickFolder() const {
+        return QDir(m_stick.path()).entryList(QDir::Files, QDir::Name);
+    }
+    QByteArray onStick(const QString& name) const {
+        QFile file(m_stick.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_stick;
+    QTemporaryDir m_local;
+};
+
+QString shortDigest(const QByteArray& data) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(data, QCryptographicHash::Sha256).left(4).toHex());
+}
+
+TEST_F(SimulatedStick, sentDesignsStayInTheFolderAndDeletingRemovesThem) {
+    const QByteArray stitches(3000, 's'), preview(20000, 'p'), heart(500, 'h');
+    const CliRun sent = run({"send", localFile("Rosé Garden.DST", stitches),
+                             localFile("Rosé Garden.png", preview), localFile("heart.exp", heart)});
+    ASSERT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    // Companions go first; every file is named with the digest the stick read back.
+    EXPECT_TRUE(sent.out.contains(QRegularExpression(
+        QStringLiteral("^verified on Brindle Sim \\(internal\\) in \\d+\\.\\d s: "
+                       "Rose Garden.png %1, Rose Garden.dst %2, heart.exp %3\n$")
+            .arg(shortDigest(preview), shortDigest(stitches), shortDigest(heart)))))
+        << sent.out.toStdString();
+    EXPECT_EQ(stickFolder(), QStringList({"Rose Garden.dst", "Rose Garden.png", "heart.exp"}));
+    EXPECT_EQ(onStick("Rose Garden.dst"), stitches);
+    const QDateTime stamped = QFileInfo(m_stick.filePath("heart.exp")).lastModified();
+    EXPECT_LE(std::abs(stamped.secsTo(QDateTime::currentDateTime())), 60);
+
+    // A later run finds the files again, as designs and as the raw list.
+    const CliRun designs = run({"list"});
+    EXPECT_EQ(designs.exitCode, 0);
+    const QStringList lines = designs.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << designs.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("NAME"));
+    EXPECT_TRUE(designs.out.contains(QRegularExpression("Rose Garden +DST PNG +23.0 kB +\\S")))
+        << designs.out.toStdString();
+    EXPECT_TRUE(run({"list", "--files"}).out.contains(QRegularExpression("heart.exp +500 +20")));
+
+    // An unknown name deletes nothing; a design goes with all its files, a file on its own.
+    const CliRun unknown = run({"delete", "heart.exp", "tulip"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "error: That file is no longer on the stick. "
+                           "(StickError.notFound(\"tulip\"))\n");
+    EXPECT_EQ(stickFolder().size(), 3);
+    const CliRun deleted = run({"delete", "rose garden", "HEART.EXP"});
+    EXPECT_EQ(deleted.exitCode, 0) << deleted.err.toStdString();
+    EXPECT_EQ(deleted.out, "deleted rose garden: Rose Garden.dst, Rose Garden.png\n"
+                           "deleted HEART.EXP: heart.exp\n");
+    EXPECT_TRUE(stickFolder().isEmpty());
+    EXPECT_EQ(run({"list"}).out, "The stick holds no files.\n");
+}
+
+TEST_F(SimulatedStick, filesPutInTheFolderByHandAreOnTheStickAndOthersAreLeftAlone) {
+    QFile rose(m_stick.filePath("rose.pes"));
+    ASSERT_TRUE(rose.open(QIODevice::WriteOnly));
+    rose.write("rose");
+    rose.flush();
+    const QDateTime modified(QDate(2026, 5, 4), QTime(13, 14, 15));
+    ASSERT_TRUE(rose.setFileTime(modified, QFileDevice::FileModificationTime));
+    rose.close();
+    QFile notes(m_stick.filePath("notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("not for the stick");
+    notes.close();
+
+    EXPECT_EQ(run({"list", "--files"}).out,
+              "NAME      SIZE  MODIFIED\nrose.pes     4  2026-05-04 13:14:15\n");
+    EXPECT_EQ(run({"send", localFile("tulip.jef", "tulip")}).exitCode, 0);
+    EXPECT_EQ(run({"delete", "rose"}).exitCode, 0);
+    EXPECT_EQ(stickFolder(), QStringList({"notes.txt", "tulip.jef"}));
+}
+
+TEST_F(SimulatedStick, existingNamesAreReplacedOnlyWhenAllowed) {
+    const QString design = localFile("Star.dst", "first");
+    ASSERT_EQ(run({"send", design}).exitCode, 0);
+    localFile("Star.dst", "second");
+
+    // Without a terminal nobody can be asked: nothing is sent and the names are given.
+    const CliRun refused = run({"send", design, localFile("new.exp", "new")});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.err.startsWith("error: Already on the stick: Star.dst. "))
+        << refused.err.toStdString();
+    EXPECT_EQ(onStick("Star.dst"), "first");
+    EXPECT_FALSE(stickFolder().contains("new.exp"));
+
+    EXPECT_EQ(run({"send", "--replace", design}).exitCode, 0);
+    EXPECT_EQ(onStick("Star.dst"), "second");
+}
+
+TEST_F(SimulatedStick, onlyEmbroideryFilesAreSent) {
+    const CliRun mixed = run({"send", localFile("readme.txt", "text"), localFile("a.vp3", "vp3")});
+    EXPECT_EQ(mixed.exitCode, 0);
+    EXPECT_EQ(mixed.err, "Not embroidery files, so not sent: readme.txt. The stick takes DST, "
+                         "EXP, PES, JEF, VP3 and the other machine formats.\n");
+    EXPECT_EQ(stickFolder(), QStringList{"a.vp3"});
+
+    const CliRun none = run({"send", localFile("b.zip", "zip")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains("not sent: b.zip")) << none.err.toStdString();
+
+    const CliRun missing = run({"send", m_local.filePath("gone.dst")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(
+        missing.err.startsWith("error: The file could not be read. Is it still where it was? ("));
+}
+
+TEST_F(SimulatedStick, faultsShowAsErrorsOrAreSurvived) {
+    const QString design = localFile("star.dst", QByteArray(5000, 'x'));
+    const CliRun corrupted = run({"--sim-fault", "corrupt-readback", "send", design});
+    EXPECT_EQ(corrupted.exitCode, 1);
+    EXPECT_EQ(corrupted.err, "error: What the stick stored differs from what was sent. Send "
+                             "again. (StickError.integrityMismatch)\n");
+
+    // A link lost during COMMIT is survived by reconnecting; -v shows how, time-stamped.
+    const CliRun dropped = run({"-v", "--sim-fault=drop-link-after-commit", "--sim-fault",
+                                "drop-chunk=0", "send", "--replace", design});
+    EXPECT_EQ(dropped.exitCode, 0) << dropped.err.toStdString();
+    EXPECT_TRUE(dropped.out.startsWith("verified on Brindle Sim"));
+    const QRegularExpression logLine(
+        "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d{4}) stick ");
+    const QStringList lines = dropped.err.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(std::all_of(lines.begin(), lines.end(), [&](const QString& line) {
+        return logLine.match(line).hasMatch();
+    })) << dropped.err.toStdString();
+    EXPECT_TRUE(dropped.err.contains("LAST_RESULT"));
+
+    for (const QString bad : {"mtu=0", "drop-chunk=-1", "corrupt-readback=1", "usb=busy", "x"}) {
+        const CliRun misused = run({"--sim-fault", bad, "info"});
+        EXPECT_EQ(misused.exitCode, 2) << bad.toStdString();
+        EXPECT_TRUE(misused.err.startsWith("error: unknown fault " + bad));
+    }
+}
+
+TEST_F(SimulatedStick, jsonDocumentsForScripts) {
+    const QByteArray data(1200, 'j');
+    const CliRun sent = run({"--json", "send", localFile("j.pes", data)});
+    ASSERT_EQ(sent.exitCode, 0);
+    const QJsonObject receipt = QJsonDocument::fromJson(sent.out.toUtf8()).object();
+    EXPECT_EQ(receipt["stickName"].toString(), "Brindle Sim");
+    EXPECT_EQ(receipt["volume"].toString(), "internal");
+    const QJsonObject stored = receipt["files"].toArray().first().toObject();
+    EXPECT_EQ(stored["name"].toString(), "j.pes");
+    EXPECT_EQ(stored["size"].toInteger(), 1200);
+    EXPECT_EQ(stored["sha256"].toString(),
+              QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+
+    const QJsonObject designs =
+        QJsonDocument::fromJson(run({"list", "--json"}).out.toUtf8()).object();
+    const QJsonObject design = designs["designs"].toArray().first().toObject();
+    EXPECT_EQ(design["name"].toString(), "j");
+    EXPECT_EQ(design["newest"].toInteger(), receipt["mtime"].toInteger());
+
+    const QJsonObject info = QJsonDocument::fromJson(run({"info", "--json"}).out.toUtf8()).object();
+    EXPECT_EQ(info["maxFileSize"].toInteger(), 1572864);
+    EXPECT_EQ(info["volumes"].toArray().size(), 2);
+}
+
+} // namespace
