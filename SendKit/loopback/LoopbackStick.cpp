@@ -89,8 +89,8 @@ void LoopbackStick::receiveRequest(const QByteArray& frame) {
         return;
     const StickRequest::Frame request = StickRequest::Frame::parse(frame);
     if (const std::optional<Answer> answer = handle(request)) {
-        // The payload is there only where the firmware writes one; the header is the same
-        // for every answer.
+        // Handlers give a payload only where the firmware writes one: with OK, and with
+        // GET_INFO's version refusal.
         StickFrame::Response response{request.opcode, request.seq, StickStatus{answer->status},
                                       answer->payload};
         send(StickFrame{response}.encoded());
