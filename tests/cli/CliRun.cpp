@@ -5,6 +5,10 @@
 
 CliRun CliRun::of(const QStringList& arguments, const QByteArray& input) {
     QProcess process;
+    // Texts, sizes and relative times in the language the tests expect.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(BRINDLE_CLI), arguments);
     process.write(input);
     process.closeWriteChannel();

@@ -30,11 +30,20 @@ protected:
         return CliRun::of(QStringList{QStringLiteral("--simulate=") + m_stick.path()} + arguments);
     }
 
+    void putInFolder(const QString& name, const QByteArray& data, const QDateTime& modified) {
+        QFile file(m_stick.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        file.flush();
+        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+
     QStringList stickFolder() const {
         return QDir(m_stick.path()).entryList(QDir::Files, QDir::Name);
     }
-    QByteArray onStick(const QString& name) const {
-        QFile file(m_stick.filePath(name));
+    QByteArray onStick(const QString& name) const { return contents(m_stick.filePath(name)); }
+    static QByteArray contents(const QString& path) {
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
@@ -87,24 +96,28 @@ TEST_F(SimulatedStick, sentDesignsStayInTheFolderAndDeletingRemovesThem) {
     EXPECT_EQ(run({"list"}).out, "The stick holds no files.\n");
 }
 
-TEST_F(SimulatedStick, filesPutInTheFolderByHandAreOnTheStickAndOthersAreLeftAlone) {
-    QFile rose(m_stick.filePath("rose.pes"));
-    ASSERT_TRUE(rose.open(QIODevice::WriteOnly));
-    rose.write("rose");
-    rose.flush();
-    const QDateTime modified(QDate(2026, 5, 4), QTime(13, 14, 15));
-    ASSERT_TRUE(rose.setFileTime(modified, QFileDevice::FileModificationTime));
-    rose.close();
-    QFile notes(m_stick.filePath("notes.txt"));
-    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-    notes.write("not for the stick");
-    notes.close();
+TEST_F(SimulatedStick, theFolderHoldsOnlyTheSticksFilesAndIsNeverLeft) {
+    const QDateTime twoHoursAgo = QDateTime::currentDateTime().addSecs(-2 * 3600 - 10);
+    putInFolder("rose.pes", "rose", QDateTime(QDate(2026, 5, 4), QTime(13, 14, 15)));
+    putInFolder("tulip.jef", "tulip", twoHoursAgo);
+    putInFolder("notes.txt", "not for the stick", QDateTime::currentDateTime());
+    // A link could lead anywhere: it is neither read nor written through.
+    const QString outside = localFile("outside.dst", "outside");
+    ASSERT_TRUE(QFile::link(outside, m_stick.filePath("lily.dst")));
 
-    EXPECT_EQ(run({"list", "--files"}).out,
-              "NAME      SIZE  MODIFIED\nrose.pes     4  2026-05-04 13:14:15\n");
-    EXPECT_EQ(run({"send", localFile("tulip.jef", "tulip")}).exitCode, 0);
+    EXPECT_EQ(run({"list", "--files"}).out, QStringLiteral("NAME       SIZE  MODIFIED\n"
+                                                           "rose.pes      4  2026-05-04 13:14:15\n"
+                                                           "tulip.jef     5  %1\n")
+                                                .arg(twoHoursAgo.toString("yyyy-MM-dd HH:mm:ss")));
+    EXPECT_TRUE(run({"list"}).out.contains(QRegularExpression("tulip +JEF +5 bytes +2 hours ago")));
+
+    EXPECT_EQ(run({"send", localFile("lily.dst", "lily")}).exitCode, 0);
+    EXPECT_FALSE(QFileInfo(m_stick.filePath("lily.dst")).isSymLink());
+    EXPECT_EQ(onStick("lily.dst"), "lily");
+    EXPECT_EQ(contents(outside), "outside");
+
     EXPECT_EQ(run({"delete", "rose"}).exitCode, 0);
-    EXPECT_EQ(stickFolder(), QStringList({"notes.txt", "tulip.jef"}));
+    EXPECT_EQ(stickFolder(), QStringList({"lily.dst", "notes.txt", "tulip.jef"}));
 }
 
 TEST_F(SimulatedStick, existingNamesAreReplacedOnlyWhenAllowed) {
@@ -122,6 +135,24 @@ TEST_F(SimulatedStick, existingNamesAreReplacedOnlyWhenAllowed) {
 
     EXPECT_EQ(run({"send", "--replace", design}).exitCode, 0);
     EXPECT_EQ(onStick("Star.dst"), "second");
+
+    // The stick ignores letter case: the file replaced goes, the new one stays.
+    EXPECT_EQ(run({"send", "--replace", localFile("STAR.DST", "third")}).exitCode, 0);
+    EXPECT_EQ(stickFolder(), QStringList{"STAR.dst"});
+    EXPECT_EQ(onStick("STAR.dst"), "third");
+}
+
+TEST_F(SimulatedStick, misuseExitsWithTwoBeforeTouchingTheStick) {
+    for (const QStringList& misuse :
+         {QStringList{"--simulate", "send"}, QStringList{"--simulate", "delete"},
+          QStringList{"--simulate", "list", "extra"}, QStringList{"--simulate", "info", "--files"},
+          QStringList{"--simulate", "send", "--json", "--replace", "--bogus", "a.dst"},
+          QStringList{"--simulate", "--json", "delete", "a"}, QStringList{"--simulate="},
+          QStringList{"--sim-fault", "corrupt-readback", "list"}, QStringList{"list"}}) {
+        const CliRun run = CliRun::of(misuse);
+        EXPECT_EQ(run.exitCode, 2) << misuse.join(' ').toStdString();
+        EXPECT_TRUE(run.err.startsWith("error: ")) << run.err.toStdString();
+    }
 }
 
 TEST_F(SimulatedStick, onlyEmbroideryFilesAreSent) {
