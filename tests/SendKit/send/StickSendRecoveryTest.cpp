@@ -180,14 +180,6 @@ TEST(StickSendAbort, AFailedStreamIsFollowedByExactlyOneAbortWhateverBecomesOfIt
     }
 }
 
-TEST(StickSendAbort, TheStickIsFreeForTheNextSendAfterAFailedStream) {
-    SendRig rig;
-    rig.tap->failingChunks = StickError::timeout();
-    EXPECT_EQ(rig.failure({stickFile("rose.dst", 9'000)}), StickError::timeout());
-    rig.tap->failingChunks.reset();
-    EXPECT_EQ(rig.send({stickFile("rose.dst", 9'000)}).files.size(), 1);
-}
-
 TEST(StickSendAbort, ACancelledStreamIsAbortedAndReportedAsCancelled) {
     SendRig rig;
     rig.onPhase = [&rig](const StickSendPhase& phase) {

@@ -236,15 +236,6 @@ TEST(StickSendIntegrity, TheStickMayStoreUnderANameOfItsOwn) {
               (QList<StickReceipt::Stored>{{"ROSE.DST", 100, file.sha256()}}));
 }
 
-TEST(StickSendIntegrity, FilesConfirmedBeforeAFailureStayOnTheStick) {
-    SendRig rig;
-    rig.stick->setFaults({.corruptStagedByteAt = 100 + 50});
-    EXPECT_EQ(rig.failure({stickFile("a.inf", 100), stickFile("b.dst", 200)}),
-              StickError::integrityMismatch());
-    // The fault is met by the second file: its offsets count from its own start.
-    EXPECT_EQ(storedNames(*rig.stick), QStringList{"a.inf"});
-}
-
 // --- Files and their order ---------------------------------------------------------------------
 
 TEST(StickSendFiles, AFileCarriesTheSHA256OfItsData) {
