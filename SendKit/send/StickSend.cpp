@@ -12,6 +12,7 @@
 #include <exception>
 #include <numeric>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -162,14 +163,14 @@ QCoro::Task<StickReceipt> StickSend::send(QList<StickFile> files, bool overwrite
         co_await refuseListedNames(*session, files);
 
     const qint64 total =
-        std::accumulate(files.begin(), files.end(), qint64(0),
+        std::accumulate(files.cbegin(), files.cend(), qint64(0),
                         [](qint64 sum, const StickFile& file) { return sum + file.data().size(); });
     qint64 done = 0;
     const QDateTime now = wallClock();
     const quint32 mtime = StickTime::localSeconds(now, now.timeZone());
     QList<StickReceipt::Stored> stored;
 
-    for (const StickFile& file : files) {
+    for (const StickFile& file : std::as_const(files)) {
         const StickReply::Begin opened = co_await session->begin(
             quint32(file.data().size()), file.sha256(), mtime, overwrite, file.name());
         co_await stream(
@@ -185,8 +186,8 @@ QCoro::Task<StickReceipt> StickSend::send(QList<StickFile> files, bool overwrite
     }
 
     const double seconds = std::chrono::duration<double>(clock.now() - start).count();
-    // A state change may have left the stick's latest information without an active volume; the
-    // files went where the stick said at the start.
+    // A reconnect's information may name another volume, or none; without one, the files went
+    // where the stick said at the start.
     const std::optional<StickInfo> latest = session->info();
     const std::optional<StickVolume> latestVolume = latest ? latest->active() : std::nullopt;
     co_return StickReceipt{startInfo->deviceName, stored,
