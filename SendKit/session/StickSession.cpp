@@ -28,8 +28,6 @@ QString durationText(std::chrono::nanoseconds duration) {
     return number + QStringLiteral(" seconds");
 }
 
-template <class... F> struct Overloaded : F... { using F::operator()...; };
-
 // A payload decoder whose failure becomes the session's protocolError.
 template <class Decode> auto decoded(Decode decode, const QByteArray& payload) {
     try {
@@ -52,7 +50,7 @@ StickError writeError(const std::exception_ptr& failure) {
 
 } // namespace
 
-class StickSession::State : public std::enable_shared_from_this<State> {
+class StickSession::State {
 public:
     State(std::shared_ptr<StickLink> link, Clock& clock)
         : link(std::move(link))
@@ -106,6 +104,8 @@ public:
     Pending finishTurn();
 };
 
+namespace {
+
 // The windowed stream of one file's data chunks: the working values of one sendData() call.
 class DataStream {
 public:
@@ -129,36 +129,19 @@ public:
     qint64 quarter = 1;
     std::chrono::nanoseconds lastProgress;
 
-    // Follows one event of the stick; throws when it aborted this transfer.
+    // Follows one event of the stick; throws when it aborted this transfer. Events of other
+    // transfers, and state changes, mean nothing here.
     void process(const StickEvent& event, std::chrono::nanoseconds now) {
-        std::visit(Overloaded{
-                       [&](const StickEvent::Ack& ack) {
-                           if (ack.transferID == transferID)
-                               acknowledged(ack.offset, now);
-                       },
-                       [&](const StickEvent::Nack& nack) {
-                           if (nack.transferID != transferID)
-                               return;
-                           StickLog::write([&] {
-                               return QStringLiteral("stick data: NACK, stick expects %1 (sent up "
-                                                     "to %2, acked %3)")
-                                   .arg(nack.expectedOffset)
-                                   .arg(next)
-                                   .arg(acked);
-                           });
-                           next = std::min<qint64>(nack.expectedOffset, total);
-                       },
-                       [&](const StickEvent::TransferAborted& aborted) {
-                           if (aborted.transferID != transferID)
-                               return;
-                           if (aborted.status.rawValue == StickStatus::timeout)
-                               throw StickError::timeout();
-                           throw StickError::forStatus(aborted.status)
-                               .value_or(StickError::refused(aborted.status));
-                       },
-                       [](const auto&) {},
-                   },
-                   event.value);
+        if (const auto* ack = std::get_if<StickEvent::Ack>(&event.value)) {
+            if (ack->transferID == transferID)
+                acknowledged(ack->offset, now);
+        } else if (const auto* nack = std::get_if<StickEvent::Nack>(&event.value)) {
+            if (nack->transferID == transferID)
+                rewind(nack->expectedOffset);
+        } else if (const auto* aborted = std::get_if<StickEvent::TransferAborted>(&event.value)) {
+            if (aborted->transferID == transferID)
+                throw abortError(aborted->status);
+        }
     }
 
 private:
@@ -180,9 +163,27 @@ private:
         }
         next = std::max(next, acked);
     }
+
+    void rewind(qint64 expectedOffset) {
+        StickLog::write([&] {
+            return QStringLiteral("stick data: NACK, stick expects %1 (sent up to %2, acked %3)")
+                .arg(expectedOffset)
+                .arg(next)
+                .arg(acked);
+        });
+        next = std::min(expectedOffset, total);
+    }
+
+    static StickError abortError(StickStatus status) {
+        if (status.rawValue == StickStatus::timeout)
+            return StickError::timeout();
+        return StickError::forStatus(status).value_or(StickError::refused(status));
+    }
 };
 
-// MARK: the session's own tasks, each holding the state weakly
+} // namespace
+
+// The session's own tasks, each holding the state weakly.
 
 QCoro::Task<void> StickSession::State::readFrames(std::weak_ptr<State> weak,
                                                   AsyncQueue<QByteArray> frames) {
@@ -211,7 +212,7 @@ StickSession::State::writeRequest(std::weak_ptr<State> weak,
     }
 }
 
-// MARK: frames from the stick
+// Frames from the stick.
 
 void StickSession::State::handleFrame(const QByteArray& bytes) {
     std::optional<StickFrame> frame;
@@ -224,11 +225,10 @@ void StickSession::State::handleFrame(const QByteArray& bytes) {
         });
         return;
     }
-    std::visit(Overloaded{
-                   [this](const StickFrame::Response& response) { handleResponse(response); },
-                   [this](const StickEvent& event) { handleEvent(event); },
-               },
-               frame->value);
+    if (const auto* response = std::get_if<StickFrame::Response>(&frame->value))
+        handleResponse(*response);
+    else
+        handleEvent(std::get<StickEvent>(frame->value));
 }
 
 void StickSession::State::handleResponse(const StickFrame::Response& response) {
@@ -287,7 +287,7 @@ void StickSession::State::handleLinkEnd() {
     stateChanges.finish();
 }
 
-// MARK: time-outs and write failures of requests
+// Time-outs and write failures of requests.
 
 void StickSession::State::replyTimedOut(quint8 requestSeq) {
     if (!pending || pending->seq != requestSeq)
@@ -321,7 +321,7 @@ StickSession::State::Pending StickSession::State::finishTurn() {
     return request;
 }
 
-// MARK: requests
+// Requests.
 
 QCoro::Task<StickSession::Response> StickSession::State::exchange(std::shared_ptr<State> self,
                                                                   StickOpcode opcode,
@@ -359,7 +359,7 @@ QCoro::Task<StickSession::Response> StickSession::State::exchange(std::shared_pt
     co_return co_await response;
 }
 
-// MARK: transfer events
+// Transfer events.
 
 QCoro::Task<std::optional<StickEvent>>
 StickSession::State::nextEvent(std::shared_ptr<State> self, std::chrono::nanoseconds timeout) {
@@ -389,7 +389,7 @@ void StickSession::State::eventWaitTimedOut(quint64 token) {
         std::exchange(eventWaiter, std::nullopt)->continuation.resume(std::nullopt);
 }
 
-// MARK: the session's operations
+// The session's operations.
 //
 // Each copies the state before its first suspension and touches only that copy afterwards, so an
 // operation in progress outlives the StickSession object that started it.
@@ -538,7 +538,7 @@ QCoro::Task<std::optional<StickEvent>> StickSession::nextEvent(std::chrono::nano
     return State::nextEvent(m_state, timeout);
 }
 
-// MARK: the data stream
+// The data stream.
 
 QCoro::Task<void> StickSession::sendData(quint8 transferID, QByteArray bytes, qint64 window,
                                          int maxChunk, Progress progress, std::stop_token stop) {
