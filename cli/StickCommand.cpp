@@ -139,20 +139,14 @@ QCoro::Task<ExitCode> StickCommand::send(std::shared_ptr<StickSession> session,
                 m_out << StickReport::receiptLine(receipt) << Qt::endl;
             co_return ExitCode::succeeded;
         } catch (const StickError& error) {
+            // Without a terminal nobody can be asked; the failure names the files.
             const auto* clash = error.get<StickError::NameExists>();
-            if (!clash || overwrite)
+            if (!clash || overwrite || !m_stdinIsTerminal)
                 throw;
             existing = clash->names;
         }
         // Nothing was transferred yet: the same files may go again, allowed to replace.
         bar.clear();
-        if (!m_stdinIsTerminal) {
-            const StickError clash = StickError::nameExists(existing);
-            m_err << "error: " << StickMessages::message(clash, m_stickName) << " ("
-                  << StickLog::describe(clash) << ")\n"
-                  << "Send with --replace to replace them." << Qt::endl;
-            co_return ExitCode::namesExist;
-        }
         if (!mayReplace(existing)) {
             m_err << "Nothing was sent." << Qt::endl;
             co_return ExitCode::namesExist;
@@ -192,13 +186,20 @@ void StickCommand::print(const QJsonObject& document) {
 
 ExitCode StickCommand::fail(const std::exception_ptr& error) {
     QString message;
+    bool namesExist = false;
     try {
         std::rethrow_exception(error);
+    } catch (const StickError& e) {
+        message = StickMessages::message(e, m_stickName);
+        namesExist = e.is<StickError::NameExists>();
     } catch (const std::exception& e) {
         message = StickMessages::message(e, m_stickName);
     } catch (...) {
         message = QStringLiteral("unknown failure");
     }
     m_err << "error: " << message << " (" << StickLog::describe(error) << ")" << Qt::endl;
-    return ExitCode::failed;
+    if (!namesExist)
+        return ExitCode::failed;
+    m_err << "Send with --replace to replace them." << Qt::endl;
+    return ExitCode::namesExist;
 }

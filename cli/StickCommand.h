@@ -40,6 +40,7 @@ private:
     // Asks on the terminal whether to replace the names.
     bool mayReplace(const QStringList& names);
     void print(const QJsonObject& document);
+    // Prints the failure; names already on the stick have their own exit code.
     ExitCode fail(const std::exception_ptr& error);
 
     const CommandLine& m_line;

@@ -12,6 +12,8 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 #include <set>
 
 namespace {
