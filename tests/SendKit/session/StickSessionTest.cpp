@@ -226,15 +226,6 @@ TEST_F(RequestTest, TransferEventsAreHandedOutInArrivalOrder) {
                            "stick event transferAborted(transferID: 1, status: NO_SPACE)"}));
 }
 
-TEST_F(RequestTest, AnEventWaitEndsWithNoneAtItsTimeOut) {
-    EXPECT_EQ(harness.run(session->nextEvent(1500ms)), std::nullopt);
-    EXPECT_EQ(harness.now(), 1500ms);
-    link->deliver(stick::ack(1, 10));
-    harness.settle();
-    EXPECT_EQ(harness.runWithoutSuspending(session->nextEvent(1s)),
-              (StickEvent{StickEvent::Ack{1, 10}}));
-}
-
 TEST_F(RequestTest, StateChangesArePublishedAndKeepTheCachedInfoCurrent) {
     auto changes = session->stateChanges();
     link->deliver(stick::stateChanged(2, 1, 0x80));
