@@ -1,23 +1,13 @@
 #include "SendKit/protocol/StickReply.h"
+#include "Hex.h"
 #include "SendKit/protocol/StickTime.h"
-#include "SendKit/protocol/StickWireError.h"
 #include "SendKit/protocol/StickWriter.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 const QByteArray digest(32, char(0x5A));
-
-QString failure(const std::function<void()>& decode) {
-    try {
-        decode();
-    } catch (const StickWireError& error) {
-        return error.description();
-    }
-    return QStringLiteral("<no failure>");
-}
 
 struct VolumeBytes {
     quint8 kind;
@@ -26,6 +16,7 @@ struct VolumeBytes {
     quint64 free;
 };
 
+// A GET_INFO payload written field by field, independent of the stick-side encoder.
 QByteArray infoPayload(const QString& deviceName, QList<VolumeBytes> volumes) {
     StickWriter writer;
     writer.u8(1);
@@ -48,99 +39,81 @@ QByteArray infoPayload(const QString& deviceName, QList<VolumeBytes> volumes) {
     return writer.data();
 }
 
-TEST(StickReplyInfo, decodesEveryField) {
-    const StickInfo info = StickReply::info(infoPayload(
-        QStringLiteral("Brindle"), {{0, 3, 13400000, 1000}, {1, 0x06, 0, 0}, {7, 0xF9, 1, 2}}));
+TEST(StickReplyInfo, decodesEveryFieldAndCleansTheName) {
+    const StickInfo info =
+        StickReply::info(infoPayload(QString::fromUtf8("My\t\u202EStick"),
+                                     {{0, 3, 13400000, 1000}, {1, 0x06, 0, 0}, {7, 0xF9, 1, 2}}));
     EXPECT_EQ(info.protocolMajor, 1);
     EXPECT_EQ(info.protocolMinor, 2);
     EXPECT_EQ(info.capabilities, 0xA5A5A5A5u);
     EXPECT_EQ(info.firmwareVersion, "1.0.1");
-    EXPECT_EQ(info.deviceName, "Brindle");
+    EXPECT_EQ(info.deviceName, "MyStick");
     EXPECT_EQ(info.maxChunk, 500);
     EXPECT_EQ(info.maxFileSize, 1572864u);
     EXPECT_EQ(info.window, 16384);
     EXPECT_EQ(info.usbState, StickUSBState{StickUSBState::HostActive{}});
     EXPECT_EQ(info.activeVolume, 1);
-    ASSERT_EQ(info.volumes.size(), 3);
-    EXPECT_EQ(info.volumes[0],
-              (StickVolume{{StickVolume::Kind::Internal{}}, true, true, false, 13400000, 1000}));
-    // Flags 0x06: not present, active, unsupported.
-    EXPECT_EQ(info.volumes[1],
-              (StickVolume{{StickVolume::Kind::SDCard{}}, false, true, true, 0, 0}));
-    // Unknown flag bits are ignored; unknown kinds keep their byte.
-    EXPECT_EQ(info.volumes[2],
-              (StickVolume{{StickVolume::Kind::Other{7}}, true, false, false, 1, 2}));
+    // Flags 0x06: not present, active, unsupported. Unknown flag bits are ignored; unknown kinds
+    // keep their byte.
+    EXPECT_EQ(
+        info.volumes,
+        (QList<StickVolume>{{{StickVolume::Kind::Internal{}}, true, true, false, 13400000, 1000},
+                            {{StickVolume::Kind::SDCard{}}, false, true, true, 0, 0},
+                            {{StickVolume::Kind::Other{7}}, true, false, false, 1, 2}}));
     EXPECT_EQ(info.active(), info.volumes[0]);
     EXPECT_TRUE(info.hasUnsupportedCard());
-}
 
-TEST(StickReplyInfo, derivedValuesLookAtKindAndFlags) {
     const StickInfo none = StickReply::info(infoPayload("x", {{0, 1, 0, 0}, {7, 4, 0, 0}}));
     EXPECT_EQ(none.active(), std::nullopt);
     EXPECT_FALSE(none.hasUnsupportedCard());
     const StickInfo second =
         StickReply::info(infoPayload("x", {{0, 1, 0, 0}, {1, 2, 5, 5}, {0, 2, 9, 9}}));
     EXPECT_EQ(second.active()->totalBytes, 5u);
-    EXPECT_EQ(StickReply::info(infoPayload("x", {})).volumes.size(), 0);
-}
-
-TEST(StickReplyInfo, textsAreCleanedAndLimited) {
-    const StickInfo info = StickReply::info(infoPayload(QString::fromUtf8("My\t\u202EStick"), {}));
-    EXPECT_EQ(info.deviceName, "MyStick");
     const QString sixty(60, QLatin1Char('s'));
     EXPECT_EQ(StickReply::info(infoPayload(sixty, {})).deviceName, sixty.left(48));
 }
 
 TEST(StickReplyInfo, malformedPayloadsFail) {
     const QByteArray good = infoPayload("x", {{0, 3, 1, 1}});
-    EXPECT_EQ(failure([&] { StickReply::info(good + QByteArray(2, 0)); }), "2 trailing bytes");
-    EXPECT_EQ(failure([&] { StickReply::info(good.chopped(1)); }),
+    EXPECT_EQ(wireFailure([&] { StickReply::info(good + QByteArray(2, 0)); }), "2 trailing bytes");
+    EXPECT_EQ(wireFailure([&] { StickReply::info(good.chopped(1)); }),
               QStringLiteral("frame ends after %1 bytes, %2 needed")
                   .arg(good.size() - 1)
                   .arg(good.size()));
     QByteArray badName = good;
     badName[6 + 6 + 1] = char(0xFF); // first byte of the device name
-    EXPECT_EQ(failure([&] { StickReply::info(badName); }), "str8 is not UTF-8");
+    EXPECT_EQ(wireFailure([&] { StickReply::info(badName); }), "str8 is not UTF-8");
 }
 
-TEST(StickReplyBegin, decodesAndRejectsTransferZero) {
-    EXPECT_EQ(StickReply::begin(QByteArray::fromHex("01 00400000 f401")),
-              (StickReply::Begin{1, 16384, 500}));
-    EXPECT_EQ(failure([] { StickReply::begin(QByteArray::fromHex("00 00400000 f401")); }),
-              "transfer id 0");
+TEST(StickReply, decodesTheOtherRepliesAndRejectsTheirFlaws) {
+    EXPECT_EQ(StickReply::begin(hex("01 00400000 f401")), (StickReply::Begin{1, 16384, 500}));
+    EXPECT_EQ(wireFailure([] { StickReply::begin(hex("00 00400000 f401")); }), "transfer id 0");
     // Length problems are reported before the identifier is judged.
-    EXPECT_EQ(failure([] { StickReply::begin(QByteArray::fromHex("00 00400000 f40100")); }),
+    EXPECT_EQ(wireFailure([] { StickReply::begin(hex("00 00400000 f40100")); }),
               "1 trailing bytes");
     // A window beyond the range of int stays positive.
-    EXPECT_EQ(StickReply::begin(QByteArray::fromHex("01 ffffffff 0000")).window, 0xFFFFFFFFLL);
-}
+    EXPECT_EQ(StickReply::begin(hex("01 ffffffff 0000")).window, 0xFFFFFFFFLL);
 
-TEST(StickReplyCommit, decodesTheStoredFile) {
-    const QByteArray payload = digest + QByteArray::fromHex("e8030000 01 05 412e445354");
-    EXPECT_EQ(StickReply::commit(payload), (StickReply::Commit{digest, 1000, 1, "A.DST"}));
-    EXPECT_EQ(failure([&] { StickReply::commit(payload.left(31)); }),
+    const QByteArray commit = digest + hex("e8030000 01 05 412e445354");
+    EXPECT_EQ(StickReply::commit(commit), (StickReply::Commit{digest, 1000, 1, "A.DST"}));
+    EXPECT_EQ(wireFailure([&] { StickReply::commit(commit.left(31)); }),
               "frame ends after 31 bytes, 32 needed");
-}
 
-TEST(StickReplyList, decodesPagesAndTheirEnd) {
-    const QByteArray payload = QByteArray::fromHex(
-        "0300 ffff 02 0a000000 01000000 05 412e445354 00000000 00000000 03 610962");
-    const StickReply::ListPage page = StickReply::list(payload);
-    EXPECT_EQ(page.totalCount, 3);
-    EXPECT_EQ(page.nextIndex, std::nullopt);
-    EXPECT_EQ(page.entries, (QList<StickFileEntry>{{"A.DST", 10, 1}, {"ab", 0, 0}}));
-    EXPECT_EQ(StickReply::list(QByteArray::fromHex("0000 0000 00")).nextIndex, 0);
-    EXPECT_EQ(failure([&] { StickReply::list(payload + QByteArray(1, 0)); }), "1 trailing bytes");
-    EXPECT_EQ(failure([] { StickReply::list(QByteArray::fromHex("0100 ffff 01 00")); }),
+    const QByteArray list =
+        hex("0300 ffff 02 0a000000 01000000 05 412e445354 00000000 00000000 03 610962");
+    EXPECT_EQ(StickReply::list(list),
+              (StickReply::ListPage{3, std::nullopt, {{"A.DST", 10, 1}, {"ab", 0, 0}}}));
+    EXPECT_EQ(StickReply::list(hex("0000 0000 00")).nextIndex, 0);
+    EXPECT_EQ(wireFailure([&] { StickReply::list(list + QByteArray(1, 0)); }), "1 trailing bytes");
+    EXPECT_EQ(wireFailure([] { StickReply::list(hex("0100 ffff 01 00")); }),
               "frame ends after 6 bytes, 9 needed");
-}
 
-TEST(StickReplyLastResult, statusFFMeansNoResult) {
-    const QByteArray rest = digest + QByteArray::fromHex("01 61");
+    // Status 0xFF means there is no result yet.
+    const QByteArray rest = digest + hex("01 61");
     EXPECT_EQ(StickReply::lastResult(QByteArray(1, char(0xFF)) + rest).status, std::nullopt);
     EXPECT_EQ(StickReply::lastResult(QByteArray(1, 0) + rest),
               (StickReply::LastResult{StickStatus{0}, digest, "a"}));
-    EXPECT_EQ(failure([&] { StickReply::lastResult(QByteArray(1, 0) + rest + "x"); }),
+    EXPECT_EQ(wireFailure([&] { StickReply::lastResult(QByteArray(1, 0) + rest + "x"); }),
               "1 trailing bytes");
 }
 
@@ -161,25 +134,22 @@ TEST(StickReply, stickSidePayloadsDecodeBack) {
 
     const StickReply::Begin begin{7, 16384, 177};
     EXPECT_EQ(StickReply::begin(StickReply::payload(begin)), begin);
-
     const StickReply::Commit commit{digest, 99, 0, "B.PES"};
     EXPECT_EQ(StickReply::commit(StickReply::payload(commit)), commit);
 
     const StickReply::ListPage page{2, 36, {{"a.dst", 1, 2}, {"b.dst", 3, 4}}};
-    EXPECT_EQ(StickReply::list(StickReply::payload(page)), page);
     const StickReply::ListPage last{2, std::nullopt, {}};
-    EXPECT_EQ(StickReply::list(StickReply::payload(last)), last);
-    EXPECT_EQ(StickReply::payload(page).size(),
-              5 + StickReply::listEntrySize("a.dst") + StickReply::listEntrySize("b.dst"));
+    for (const StickReply::ListPage& p : {page, last})
+        EXPECT_EQ(StickReply::list(StickReply::payload(p)), p);
+    EXPECT_EQ(StickReply::payload(page).size(), 5 + 2 * StickReply::listEntrySize("a.dst"));
     EXPECT_EQ(StickReply::listEntrySize("abcde"), 14);
 
     for (const StickReply::LastResult& result :
          {StickReply::LastResult{std::nullopt, QByteArray(32, 0), ""},
           StickReply::LastResult{StickStatus{StickStatus::hashMismatch}, digest, "c.jef"}})
         EXPECT_EQ(StickReply::lastResult(StickReply::payload(result)), result);
-}
 
-TEST(StickFileEntry, isCleanedHoweverMade) {
+    // However an entry is made, its name is cleaned.
     EXPECT_EQ(StickFileEntry(QString::fromUtf8("a\u202Eb\n.dst"), 1, 2).name(), "ab.dst");
     EXPECT_EQ(StickFileEntry(QString(300, QLatin1Char('x')), 1, 2).name().size(), 255);
 }
@@ -191,7 +161,6 @@ TEST(StickTime, localSecondsAndBack) {
     EXPECT_EQ(mtime,
               QDateTime(QDate(2024, 5, 1), QTime(12, 0), QTimeZone::utc()).toSecsSinceEpoch());
     EXPECT_EQ(StickTime::date(mtime, east), tenUTC);
-
     for (const QTimeZone& zone : {QTimeZone::utc(), east, QTimeZone(-11 * 3600)})
         EXPECT_EQ(StickTime::date(0, zone), std::nullopt);
 

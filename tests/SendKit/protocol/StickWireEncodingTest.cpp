@@ -1,21 +1,11 @@
+#include "Hex.h"
 #include "SendKit/protocol/StickReader.h"
 #include "SendKit/protocol/StickText.h"
-#include "SendKit/protocol/StickWireError.h"
 #include "SendKit/protocol/StickWriter.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString failure(const std::function<void()>& decode) {
-    try {
-        decode();
-    } catch (const StickWireError& error) {
-        return error.description();
-    }
-    return QStringLiteral("<no failure>");
-}
 
 TEST(StickWireEncoding, integersAreLittleEndianBothWays) {
     StickWriter writer;
@@ -23,7 +13,7 @@ TEST(StickWireEncoding, integersAreLittleEndianBothWays) {
     writer.u16(0x1234);
     writer.u32(0x12345678);
     writer.u64(0x0102030405060708ULL);
-    EXPECT_EQ(writer.data(), QByteArray::fromHex("ab 3412 78563412 0807060504030201"));
+    EXPECT_EQ(writer.data(), hex("ab 3412 78563412 0807060504030201"));
 
     StickReader reader(writer.data());
     EXPECT_EQ(reader.u8(), 0xAB);
@@ -31,36 +21,31 @@ TEST(StickWireEncoding, integersAreLittleEndianBothWays) {
     EXPECT_EQ(reader.u32(), 0x12345678u);
     EXPECT_EQ(reader.u64(), 0x0102030405060708ULL);
     EXPECT_TRUE(reader.isAtEnd());
-    EXPECT_EQ(StickReader(QByteArray::fromHex("ffffffffffffffff")).u64(), ~0ULL);
+    EXPECT_EQ(StickReader(hex("ffffffffffffffff")).u64(), ~0ULL);
 }
 
 TEST(StickWireEncoding, shortReadsNameTheWholeFrameAndLeaveTheOffset) {
-    StickReader reader(QByteArray::fromHex("01 02 03"));
+    StickReader reader(hex("01 02 03 ff 0a 61"));
     reader.u8();
-    EXPECT_EQ(failure([&] { reader.u32(); }), "frame ends after 3 bytes, 5 needed");
-    EXPECT_EQ(reader.offset(), 1);
-    EXPECT_EQ(failure([&] { reader.bytes(-1); }), "frame ends after 3 bytes, 0 needed");
+    EXPECT_EQ(wireFailure([&] { reader.requireEnd(); }), "5 trailing bytes");
+    EXPECT_EQ(wireFailure([&] { reader.u64(); }), "frame ends after 6 bytes, 9 needed");
+    EXPECT_EQ(wireFailure([&] { reader.bytes(-1); }), "frame ends after 6 bytes, 0 needed");
     EXPECT_EQ(reader.offset(), 1);
     EXPECT_EQ(reader.u16(), 0x0302);
-    EXPECT_EQ(failure([&] { reader.u8(); }), "frame ends after 3 bytes, 4 needed");
-    EXPECT_EQ(failure([] { StickReader(QByteArray()).u8(); }),
+    reader.u8();
+    EXPECT_EQ(wireFailure([&] { reader.str8(); }), "frame ends after 6 bytes, 15 needed");
+    EXPECT_EQ(reader.offset(), 4);
+    reader.u16();
+    EXPECT_NO_THROW(reader.requireEnd());
+    EXPECT_EQ(wireFailure([] { StickReader(QByteArray()).u8(); }),
               "frame ends after 0 bytes, 1 needed");
 }
 
-TEST(StickWireEncoding, requireEndCountsTrailingBytes) {
-    StickReader reader(QByteArray::fromHex("00 00 00"));
-    reader.u8();
-    EXPECT_EQ(failure([&] { reader.requireEnd(); }), "2 trailing bytes");
-    reader.u16();
-    EXPECT_NO_THROW(reader.requireEnd());
-}
-
 TEST(StickWireEncoding, str8DecodesStrictUTF8Only) {
-    EXPECT_EQ(StickReader(QByteArray::fromHex("00")).str8(), QString());
-    EXPECT_EQ(StickReader(QByteArray::fromHex("06 c3a9 e282ac 41")).str8(),
-              QString::fromUtf8("é€A"));
+    EXPECT_EQ(StickReader(hex("00")).str8(), QString());
+    EXPECT_EQ(StickReader(hex("06 c3a9 e282ac 41")).str8(), QString::fromUtf8("é€A"));
     // A leading byte-order mark is text like any other and is kept.
-    EXPECT_EQ(StickReader(QByteArray::fromHex("03 efbbbf")).str8(), QString(QChar(0xFEFF)));
+    EXPECT_EQ(StickReader(hex("03 efbbbf")).str8(), QString(QChar(0xFEFF)));
 
     const char* invalid[] = {
         "03 61ff62",   // a byte that never occurs in UTF-8
@@ -72,18 +57,11 @@ TEST(StickWireEncoding, str8DecodesStrictUTF8Only) {
         "02 e282",     // cut off inside a character
         "01 80",       // a lone continuation byte
     };
-    for (const char* hex : invalid) {
-        StickReader reader(QByteArray::fromHex(hex) + QByteArray::fromHex("00"));
-        EXPECT_EQ(failure([&] { reader.str8(); }), "str8 is not UTF-8") << hex;
-        EXPECT_EQ(reader.offset(), 0) << hex;
+    for (const char* text : invalid) {
+        StickReader reader(hex(text) + hex("00"));
+        EXPECT_EQ(wireFailure([&] { reader.str8(); }), "str8 is not UTF-8") << text;
+        EXPECT_EQ(reader.offset(), 0) << text;
     }
-}
-
-TEST(StickWireEncoding, str8LengthBeyondTheFrameFails) {
-    StickReader reader(QByteArray::fromHex("ff 0a 61626364"));
-    reader.u8();
-    EXPECT_EQ(failure([&] { reader.str8(); }), "frame ends after 6 bytes, 12 needed");
-    EXPECT_EQ(reader.offset(), 1);
 }
 
 TEST(StickWireEncoding, str8WriterShortensByWholeCharacters) {
@@ -106,35 +84,33 @@ TEST(StickWireEncoding, str8WriterShortensByWholeCharacters) {
     EXPECT_EQ(written(combining), QByteArray(1, char(253)) + QByteArray(253, 'd'));
 
     // Four-byte characters are never cut in half.
-    QString emoji;
-    for (int i = 0; i < 70; ++i)
-        emoji += QString::fromUtf8("😀");
+    const QString emoji = QString::fromUtf8("😀").repeated(70);
     const QByteArray emojiFrame = written(emoji);
     EXPECT_EQ(quint8(emojiFrame[0]), 252);
     EXPECT_EQ(StickReader(emojiFrame).str8(), emoji.left(126));
 }
 
-TEST(StickText, dropsControlAndBidirectionalCharacters) {
-    EXPECT_EQ(StickText::clean(QString::fromUtf8("A\u202EB\tC"), 48), "ABC");
+TEST(StickText, dropsControlAndBidirectionalCharactersAndLimitsWholeCharacters) {
     const char controls[] = "a\0b\u007Fc\u0085d\u009Fe";
-    EXPECT_EQ(StickText::clean(QString::fromUtf8(controls, sizeof controls - 1), 48), "abcde");
-    EXPECT_EQ(StickText::clean(QString::fromUtf8("\u200E\u200F\u202A\u2066x\u2069"), 48), "x");
-    // No-break space and ordinary spaces stay; nothing is trimmed.
-    EXPECT_EQ(StickText::clean(QString::fromUtf8(" a\u00A0b "), 48),
-              QString::fromUtf8(" a\u00A0b "));
-    EXPECT_EQ(StickText::clean(QString(), 48), QString());
-    EXPECT_EQ(StickText::clean(QString::fromUtf8("😀"), 48), QString::fromUtf8("😀"));
-}
-
-TEST(StickText, limitCountsWholeCharacters) {
-    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN");
-    EXPECT_EQ(StickText::clean(letters, 32), letters.left(32));
-    // Dropped characters do not count toward the limit.
-    EXPECT_EQ(StickText::clean(QStringLiteral("\t\t\tabc"), 2), "ab");
-    // The last character kept keeps its combining mark; flags are one character.
-    EXPECT_EQ(StickText::clean(QString::fromUtf8("abe\u0301f"), 3), QString::fromUtf8("abe\u0301"));
-    EXPECT_EQ(StickText::clean(QString::fromUtf8("🇩🇪🇫🇷"), 1), QString::fromUtf8("🇩🇪"));
-    EXPECT_EQ(StickText::clean(QStringLiteral("abc"), 0), QString());
+    const std::tuple<QString, int, QString> cases[] = {
+        {QString::fromUtf8("A\u202EB\tC"), 48, "ABC"},
+        {QString::fromUtf8(controls, sizeof controls - 1), 48, "abcde"},
+        {QString::fromUtf8("\u200E\u200F\u202A\u2066x\u2069"), 48, "x"},
+        // No-break space and ordinary spaces stay; nothing is trimmed.
+        {QString::fromUtf8(" a\u00A0b "), 48, QString::fromUtf8(" a\u00A0b ")},
+        {QString(), 48, QString()},
+        {QString::fromUtf8("😀"), 48, QString::fromUtf8("😀")},
+        {QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN"), 32,
+         QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEF")},
+        // Dropped characters do not count toward the limit.
+        {QStringLiteral("\t\t\tabc"), 2, "ab"},
+        // The last character kept keeps its combining mark; flags are one character.
+        {QString::fromUtf8("abe\u0301f"), 3, QString::fromUtf8("abe\u0301")},
+        {QString::fromUtf8("🇩🇪🇫🇷"), 1, QString::fromUtf8("🇩🇪")},
+        {QStringLiteral("abc"), 0, QString()},
+    };
+    for (const auto& [text, limit, expected] : cases)
+        EXPECT_EQ(StickText::clean(text, limit), expected) << text.toStdString();
 }
 
 } // namespace
