@@ -71,8 +71,12 @@ protected:
 
     // Runs the task to its end and returns the StickError it fails with; none when it succeeds.
     template <class T> std::optional<StickError> failureOf(QCoro::Task<T> task) {
+        auto running = harness.start(std::move(task));
+        return failureOf(running);
+    }
+    template <class T> std::optional<StickError> failureOf(Running<T>& running) {
         try {
-            harness.run(std::move(task));
+            harness.run(running);
         } catch (const StickError& error) {
             return error;
         }

@@ -95,21 +95,15 @@ TEST_F(DataTest, SizesChunksToTheLinkAndTheStick) {
     }
 }
 
-TEST_F(DataTest, RefusesALinkWithNoRoomForAChunkByte) {
+TEST_F(DataTest, RefusesALinkWithNoRoomForAChunkByteAndSendsNothingForAnEmptyFile) {
     for (auto [frameLength, maxChunk] :
          std::initializer_list<std::pair<int, int>>{{5, 500}, {4, 500}, {185, 0}}) {
         link->maxFrameLength = frameLength;
         EXPECT_EQ(failureOf(send(QByteArray(), 16384, maxChunk)), StickError::mtuTooSmall());
         EXPECT_EQ(failureOf(send(file(10), 16384, maxChunk)), StickError::mtuTooSmall());
     }
-    EXPECT_TRUE(link->dataFrames().isEmpty());
     EXPECT_TRUE(log.isEmpty());
-}
-
-TEST_F(DataTest, AnEmptyFileSendsNothing) {
-    useOrderedStick();
     harness.runWithoutTime(send(QByteArray()));
-    EXPECT_EQ(log, QStringList{"stick data: 0 bytes, chunks of 400, window 16384"});
     EXPECT_TRUE(link->dataFrames().isEmpty());
     EXPECT_TRUE(progress.isEmpty());
 }
@@ -124,14 +118,20 @@ TEST_F(DataTest, EventsOfEarlierTransfersAreDiscarded) {
 
 // MARK: the window
 
-TEST_F(DataTest, FillsTheWindowBeforeWaiting) {
-    auto running = harness.start(send(file(1000), 4096, 400));
+TEST_F(DataTest, FillsTheWindowBeforeWaitingAndOnlyMovesForward) {
+    auto running = harness.start(send(file(1000), 800, 400));
     harness.settle();
+    EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}}));
+    deliver(stick::ack(transfer, 400));
+    deliver(stick::ack(transfer, 400));
+    deliver(stick::ack(transfer, 200));
+    EXPECT_EQ(progress, QList<qint64>{400});
     EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 200}}));
-    deliver(stick::ack(transfer, 1000));
+    // Beyond the end counts as the end.
+    deliver(stick::ack(transfer, 5000));
     EXPECT_TRUE(running.isDone());
     EXPECT_EQ(harness.now(), 0s);
-    EXPECT_EQ(progress, QList<qint64>{1000});
+    EXPECT_EQ(progress, (QList<qint64>{400, 1000}));
 }
 
 TEST_F(DataTest, AWindowSmallerThanAChunkStillLetsOneChunkFly) {
@@ -147,28 +147,6 @@ TEST_F(DataTest, AWindowSmallerThanAChunkStillLetsOneChunkFly) {
     EXPECT_EQ(chunks().size(), 3);
 }
 
-TEST_F(DataTest, AcknowledgementsOnlyEverMoveForward) {
-    auto running = harness.start(send(file(1000), 800, 400));
-    harness.settle();
-    deliver(stick::ack(transfer, 400));
-    deliver(stick::ack(transfer, 400));
-    deliver(stick::ack(transfer, 200));
-    EXPECT_EQ(progress, QList<qint64>{400});
-    EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 200}}));
-    // Beyond the end counts as the end.
-    deliver(stick::ack(transfer, 5000));
-    EXPECT_TRUE(running.isDone());
-    EXPECT_EQ(progress, (QList<qint64>{400, 1000}));
-}
-
-TEST_F(DataTest, CompletesWithoutWaitingWhenAcknowledgementsKeepUp) {
-    useOrderedStick();
-    harness.runWithoutTime(send(file(3000), 100000, 400));
-    EXPECT_EQ(stick.received, file(3000));
-    EXPECT_EQ(progress.last(), 3000);
-    EXPECT_EQ(progress.size(), 8);
-}
-
 // MARK: NACK, silence and stalls
 
 TEST_F(DataTest, ANackSendsAgainFromTheOffsetTheStickExpects) {
@@ -176,10 +154,6 @@ TEST_F(DataTest, ANackSendsAgainFromTheOffsetTheStickExpects) {
     harness.settle();
     EXPECT_EQ(chunks().size(), 3);
     deliver(stick::nack(transfer, 400));
-    EXPECT_EQ(logLines("stick data: NACK"),
-              QStringList{"stick data: NACK, stick expects 400 (sent up to 1200, acked 0)"});
-    EXPECT_EQ(logLines("stick event"),
-              QStringList{"stick event nack(transferID: 7, expectedOffset: 400)"});
     EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 400}, {400, 400}, {800, 400}}));
 
     // A NACK past the end leaves nothing to send until the silence rewinds the stream.
@@ -204,13 +178,7 @@ TEST_F(DataTest, ALostChunkIsRecoveredAndTheStickGetsTheWholeFile) {
 TEST_F(DataTest, SilenceSendsAgainUntilTheStallLimit) {
     EXPECT_EQ(failureOf(send(file(1000), 4096, 400)), StickError::timeout());
     EXPECT_EQ(harness.now(), 11s);
-    const auto silences = logLines("stick data: silence");
-    ASSERT_EQ(silences.size(), 10);
-    EXPECT_EQ(silences.first(),
-              "stick data: silence — sending again from 0 (sent up to 1000, 3 chunks written)");
-    EXPECT_EQ(logLines("stick data: no progress"),
-              QStringList{"stick data: no progress for 10.0 seconds — giving up (sent up to 1000, "
-                          "acked 0 of 1000, 33 chunks written)"});
+    EXPECT_EQ(logLines("stick data: silence").size(), 10);
     EXPECT_EQ(chunks().mid(30), (Chunks{{0, 400}, {400, 400}, {800, 200}}));
 }
 
@@ -222,35 +190,18 @@ TEST_F(DataTest, AnAdvancingAcknowledgementRestartsTheStallLimit) {
     EXPECT_FALSE(running.isDone());
     EXPECT_EQ(logLines("stick data: silence — sending again from 400").size(), 10);
     harness.advance(2s);
-    ASSERT_TRUE(running.isDone());
-    EXPECT_THROW(running.result(), StickError);
-    EXPECT_EQ(logLines("stick data: no progress").size(), 1);
+    EXPECT_EQ(failureOf(running), StickError::timeout());
 }
 
-// MARK: progress and log lines
+// MARK: progress
 
-TEST_F(DataTest, LogsEachQuarterOnceAsItIsReached) {
+TEST_F(DataTest, ReportsEachAdvancingAcknowledgement) {
     auto running = harness.start(send(file(1000), 4096, 400));
     harness.settle();
     for (quint32 offset : {300u, 600u, 1000u})
         deliver(stick::ack(transfer, offset));
     EXPECT_TRUE(running.isDone());
     EXPECT_EQ(progress, (QList<qint64>{300, 600, 1000}));
-    EXPECT_EQ(logLines("stick data: ").mid(1),
-              (QStringList{"stick data: 300 of 1000 acknowledged after 3 chunks",
-                           "stick data: 600 of 1000 acknowledged after 3 chunks",
-                           "stick data: 1000 of 1000 acknowledged after 3 chunks"}));
-}
-
-TEST_F(DataTest, LogsAChunkTheLinkHeldForMoreThanASecond) {
-    useOrderedStick();
-    link->dataFaults[0] = {1s, {}};
-    link->dataFaults[1] = {2500ms, {}};
-    harness.run(send(file(1000)));
-    EXPECT_EQ(logLines("stick data: the iPad"),
-              QStringList{"stick data: the iPad held chunk at 400 for 2.5 seconds before it went "
-                          "out"});
-    EXPECT_EQ(stick.received, file(1000));
 }
 
 // MARK: how a stream fails
@@ -270,12 +221,7 @@ TEST_F(DataTest, ATransferAbortedByTheStickFailsWithItsReason) {
         EXPECT_FALSE(running.isDone());
         deliver(stick::aborted(transfer, status));
         ASSERT_TRUE(running.isDone());
-        try {
-            running.result();
-            ADD_FAILURE() << "no error for status " << status;
-        } catch (const StickError& error) {
-            EXPECT_EQ(error, expected);
-        }
+        EXPECT_EQ(failureOf(running), expected);
     }
 }
 
@@ -289,7 +235,7 @@ TEST_F(DataTest, CancellationIsSeenAtTheNextPass) {
     // The event wait in progress runs to its end first.
     harness.advance(800ms);
     ASSERT_TRUE(running.isDone());
-    EXPECT_THROW(running.result(), StickError);
+    EXPECT_EQ(failureOf(running), StickError::cancelled());
     EXPECT_EQ(chunks().size(), 1);
 
     EXPECT_EQ(failureOf(send(file(10), 400, 400, stop.get_token())), StickError::cancelled());
@@ -302,14 +248,7 @@ TEST_F(DataTest, TheLinkEndingInterruptsTheStream) {
     link->end();
     harness.settle();
     ASSERT_TRUE(waiting.isDone());
-    try {
-        waiting.result();
-        FAIL();
-    } catch (const StickError& error) {
-        EXPECT_EQ(error, StickError::transferInterrupted());
-    }
-    EXPECT_EQ(harness.now(), 300ms);
-    EXPECT_EQ(logLines("stick link closed"), QStringList{"stick link closed"});
+    EXPECT_EQ(failureOf(waiting), StickError::transferInterrupted());
     EXPECT_EQ(failureOf(send(file(1000))), StickError::transferInterrupted());
     EXPECT_EQ(chunks().size(), 1);
 }
@@ -321,9 +260,6 @@ TEST_F(DataTest, AFailedChunkWriteFailsTheStream) {
     EXPECT_EQ(failureOf(send(file(1000))), StickError::bluetoothOff());
     stick.received.clear();
     EXPECT_EQ(failureOf(send(file(1000))), StickError::transferInterrupted());
-    EXPECT_EQ(logLines("stick data: chunk at"),
-              (QStringList{"stick data: chunk at 400 failed: StickError.bluetoothOff",
-                           "stick data: chunk at 0 failed: std::runtime_error 0 \"gone\""}));
 }
 
 } // namespace

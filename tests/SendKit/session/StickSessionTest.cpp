@@ -17,66 +17,43 @@ QCoro::Task<StickSession::Response> lastResultExchange(StickSession& session,
 
 // MARK: sequence numbers, matching, time-outs
 
-TEST_F(RequestTest, NumbersRequestsFromOneAndWrapsPastZero) {
-    answerEveryRequest();
-    for (int i = 0; i < 256; ++i)
-        harness.run(lastResultExchange(*session));
-    const auto sent = requests();
-    ASSERT_EQ(sent.size(), 256);
-    for (int i = 0; i < 255; ++i)
-        ASSERT_EQ(sent[i].seq, i + 1);
-    EXPECT_EQ(sent[255].seq, 1);
-    EXPECT_EQ(logLines("stick request LAST_RESULT seq ").first(),
-              "stick request LAST_RESULT seq 1");
-}
-
-TEST_F(RequestTest, ReturnsAnyStatusWithItsPayloadUnjudged) {
+TEST_F(RequestTest, NumbersRequestsFromOneWrapsPastZeroAndReturnsAnyStatusUnjudged) {
     answerEveryRequest(StickStatus::busy, "\x01\x02");
+    for (int i = 0; i < 255; ++i)
+        harness.run(lastResultExchange(*session));
     const auto response = harness.run(lastResultExchange(*session));
     EXPECT_EQ(response.status, StickStatus{StickStatus::busy});
     EXPECT_EQ(response.payload, QByteArray("\x01\x02"));
-    EXPECT_EQ(logLines("stick reply"), QStringList{"stick reply LAST_RESULT: BUSY"});
+    const auto sent = requests();
+    for (int i = 0; i < 255; ++i)
+        ASSERT_EQ(sent[i].seq, i + 1);
+    EXPECT_EQ(sent[255].seq, 1);
 }
 
-TEST_F(RequestTest, DropsResponsesThatDoNotMatchTheWaitingRequest) {
+TEST_F(RequestTest, IgnoresFramesNoRequestWaitsForAndGoesOnAfterATimeOut) {
     link->answerControl = [](const QByteArray& request) {
         const auto frame = StickRequest::Frame::parse(request);
         return QList<QByteArray>{
-            stick::response(wireByte(StickOpcode::getInfo), frame.seq),
+            QByteArray("\x05\x00", 2),
+            stick::response(wireByte(StickOpcode::lastResult), frame.seq),
             stick::response(frame.opcode, quint8(frame.seq + 1)),
         };
     };
-    EXPECT_EQ(failureOf(lastResultExchange(*session)), StickError::timeout());
-    EXPECT_EQ(harness.now(), 5s);
-    EXPECT_EQ(logLines("stick reply to op"),
-              (QStringList{"stick reply to op 1 seq 1 arrived with nothing waiting — ignored",
-                           "stick reply to op 8 seq 2 arrived with nothing waiting — ignored"}));
-    EXPECT_EQ(logLines("stick request LAST_RESULT seq 1 got"),
-              QStringList{"stick request LAST_RESULT seq 1 got no answer in time"});
-}
-
-TEST_F(RequestTest, LateReplyIsDroppedAndTheSessionGoesOn) {
     EXPECT_EQ(failureOf(session->getInfo()), StickError::timeout());
-    harness.advance(1s);
+    EXPECT_EQ(harness.now(), 5s);
+    EXPECT_EQ(logLines("stick reply to op").size(), 2);
+    EXPECT_EQ(logLines("stick sent a frame that does not parse").size(), 1);
+
+    // The reply that comes too late is dropped as well.
     link->deliver(stick::responseTo(link->controlFrames().at(0), StickStatus::ok,
                                     StickReply::payload(stick::info())));
     harness.settle();
-    EXPECT_EQ(logLines("stick reply to op 1 seq 1").size(), 1);
+    EXPECT_EQ(logLines("stick reply to op").size(), 3);
     EXPECT_EQ(session->info(), std::nullopt);
 
     answerEveryRequest(StickStatus::ok, StickReply::payload(stick::info()));
     EXPECT_EQ(harness.run(session->getInfo()), stick::info());
     EXPECT_EQ(requests().at(1).seq, 2);
-}
-
-TEST_F(RequestTest, AFrameThatDoesNotParseIsLoggedAndIgnored) {
-    link->answerControl = [](const QByteArray& request) {
-        return QList<QByteArray>{QByteArray("\x05\x00", 2), stick::responseTo(request)};
-    };
-    EXPECT_NO_THROW(harness.run(session->abort(3)));
-    EXPECT_EQ(logLines("stick sent"),
-              QStringList{"stick sent a frame that does not parse (2 bytes, 0x05 is neither a "
-                          "response nor an event) — ignored"});
 }
 
 // MARK: turns
@@ -128,30 +105,21 @@ TEST_F(RequestTest, ATimedOutRequestHandsTheTurnOn) {
 
 // MARK: write failures
 
-TEST_F(RequestTest, AFailedWriteEndsTheRequestWithItsError) {
+TEST_F(RequestTest, AFailedWriteEndsTheRequestWithItsErrorUnlessTheReplyCameFirst) {
     link->controlFaults[0] = {0s, std::make_exception_ptr(StickError::bluetoothOff())};
     link->controlFaults[1] = {2s, std::make_exception_ptr(std::runtime_error("socket gone"))};
     EXPECT_EQ(failureOf(session->identify(1)), StickError::bluetoothOff());
     EXPECT_EQ(failureOf(session->identify(1)), StickError::transferInterrupted());
     EXPECT_EQ(harness.now(), 2s);
-    EXPECT_EQ(logLines("stick request IDENTIFY could"),
-              (QStringList{"stick request IDENTIFY could not be written: StickError.bluetoothOff",
-                           "stick request IDENTIFY could not be written: std::runtime_error 0 "
-                           "\"socket gone\""}));
 
     answerEveryRequest();
+    link->controlFaults[2] = {1s, std::make_exception_ptr(StickError::timeout())};
     EXPECT_NO_THROW(harness.run(session->identify(1)));
-    EXPECT_EQ(requests().at(2).seq, 3);
-}
-
-TEST_F(RequestTest, AWriteThatFailsAfterTheReplyCameChangesNothing) {
-    answerEveryRequest();
-    link->controlFaults[0] = {1s, std::make_exception_ptr(StickError::timeout())};
-    EXPECT_NO_THROW(harness.run(session->identify(1)));
-    EXPECT_EQ(harness.now(), 0s);
+    EXPECT_EQ(harness.now(), 2s);
     harness.advance(2s);
-    EXPECT_TRUE(logLines("stick request IDENTIFY could").isEmpty());
+    EXPECT_EQ(logLines("stick request IDENTIFY could").size(), 2);
     EXPECT_NO_THROW(harness.run(session->identify(1)));
+    EXPECT_EQ(requests().at(3).seq, 4);
 }
 
 // MARK: the link's end
@@ -170,14 +138,8 @@ TEST_F(RequestTest, LinkEndFailsEveryWaiterAndClosesForGood) {
     EXPECT_EQ(logLines("stick link closed"),
               QStringList{"stick link closed while waiting for COMMIT"});
     EXPECT_EQ(harness.now(), 30s);
-    ASSERT_TRUE(commit.isDone() && waitingTurn.isDone());
-    try {
-        commit.result();
-        FAIL();
-    } catch (const StickError& error) {
-        EXPECT_EQ(error, StickError::transferInterrupted());
-    }
-    EXPECT_THROW(waitingTurn.result(), StickError);
+    EXPECT_EQ(failureOf(commit), StickError::transferInterrupted());
+    EXPECT_EQ(failureOf(waitingTurn), StickError::transferInterrupted());
     EXPECT_EQ(harness.runWithoutTime(nextOf(stateChanges)), std::nullopt);
 
     // Closed: requests fail at once without a write, queued events are still handed out.
@@ -195,7 +157,6 @@ TEST_F(RequestTest, LinkEndWakesAnEventWaiterWithNone) {
     harness.settle();
     ASSERT_TRUE(waiting.isDone());
     EXPECT_EQ(waiting.result(), std::nullopt);
-    EXPECT_EQ(logLines("stick link closed"), QStringList{"stick link closed"});
 }
 
 // MARK: events
@@ -231,9 +192,6 @@ TEST_F(RequestTest, StateChangesArePublishedAndKeepTheCachedInfoCurrent) {
     link->deliver(stick::stateChanged(2, 1, 0x80));
     harness.settle();
     EXPECT_EQ(session->info(), std::nullopt);
-    EXPECT_EQ(logLines("stick state changed"),
-              QStringList{"stick state changed: stateChanged(usbState: hostActive, "
-                          "activeVolume: 1, sdFlags: 128)"});
 
     answerEveryRequest(StickStatus::ok, StickReply::payload(stick::info()));
     harness.run(session->getInfo());
