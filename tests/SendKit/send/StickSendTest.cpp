@@ -48,6 +48,7 @@ TEST(StickSendChecks, AFileThatBreaksALimitStopsTheSendBeforeAnyTransfer) {
         const char* what;
         QList<StickFile> files;
         StickError expected;
+        std::function<void(SendRig&)> setUp = {};
     };
     const QList<Case> cases = {
         {"illegal second name",
@@ -63,43 +64,38 @@ TEST(StickSendChecks, AFileThatBreaksALimitStopsTheSendBeforeAnyTransfer) {
         {"the first failing file wins",
          {stickFile("empty.dst", 0), stickFile("big.dst", maxFileSize + 1)},
          StickError::protocolError("empty file empty.dst")},
+        {"no active volume",
+         {stickFile("rose.dst", 100)},
+         StickError::noMedium(),
+         [](SendRig& rig) {
+             rig.rewriteInfo([](StickInfo& info) {
+                 for (StickVolume& volume : info.volumes)
+                     volume.isActive = false;
+             });
+         }},
+        {"incompatible stick",
+         {stickFile("rose.dst", 100)},
+         StickError::firmwareIncompatible("2.0", "1.0.0"),
+         [](SendRig& rig) { rig.stick->setFaults({.protocolMajor = 2}); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SendRig rig;
+        if (c.setUp)
+            c.setUp(rig);
         EXPECT_EQ(rig.failure(c.files), c.expected);
         EXPECT_EQ(rig.tap->opcodes(), QList{StickOpcode::getInfo});
         EXPECT_EQ(rig.phases, QList{StickSendPhase{StickSendPhase::Checking{}}});
     }
 }
 
-TEST(StickSendChecks, AFileOfExactlyTheLimitIsSent) {
+TEST(StickSendChecks, AFileOfExactlyTheLimitIsSentAndKnownInformationIsNotAskedAgain) {
     SendRig rig;
+    rig.harness.run(rig.sessions.first()->getInfo());
     const StickFile file = stickFile("full.dst", maxFileSize);
     EXPECT_EQ(rig.send({file}).files.first().size, maxFileSize);
     EXPECT_EQ(rig.stick->files().at("full.dst").data, file.data());
-}
-
-TEST(StickSendChecks, AStickWithoutActiveVolumeFailsBeforeListingOrBeginning) {
-    SendRig rig;
-    rig.rewriteInfo([](StickInfo& info) {
-        for (StickVolume& volume : info.volumes)
-            volume.isActive = false;
-    });
-    EXPECT_EQ(rig.failure({stickFile("rose.dst", 100)}), StickError::noMedium());
-    EXPECT_EQ(rig.tap->opcodes(), QList{StickOpcode::getInfo});
-}
-
-TEST(StickSendChecks, TheStickInformationIsAskedForOnlyWhenTheSessionHasNone) {
-    SendRig rig;
-    rig.harness.run(rig.sessions.first()->getInfo());
-    rig.send({stickFile("rose.dst", 100)});
     EXPECT_EQ(rig.tap->count(StickOpcode::getInfo), 1);
-
-    SendRig incompatible;
-    incompatible.stick->setFaults({.protocolMajor = 2});
-    EXPECT_EQ(incompatible.failure({stickFile("rose.dst", 100)}),
-              StickError::firmwareIncompatible("2.0", "1.0.0"));
 }
 
 // --- Names already on the stick ----------------------------------------------------------------
