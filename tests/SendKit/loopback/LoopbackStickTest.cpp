@@ -38,76 +38,42 @@ QStringList namesOf(const StickReply::ListPage& page) {
 
 } // namespace
 
-// --- Request dispatch ------------------------------------------------------------------------
+// --- Request dispatch and GET_INFO -----------------------------------------------------------
 
-TEST(LoopbackDispatch, IgnoresFramesWithoutOpcodeAndSeq) {
+TEST(LoopbackDispatch, AnswersUnknownOpcodesAndASmallMtuWithTheOpcodeByteAsReceived) {
     LoopbackBench bench;
     EXPECT_TRUE(bench.request({}).isEmpty());
     EXPECT_TRUE(bench.request(hex("01")).isEmpty());
-}
-
-TEST(LoopbackDispatch, AnswersUnknownOpcodesWithTheOpcodeByteAsReceived) {
-    LoopbackBench bench;
     EXPECT_EQ(bench.request(hex("0005")), QList{hex("800502")});
     EXPECT_EQ(bench.request(hex("0906ffff")), QList{hex("890602")});
     EXPECT_EQ(bench.request(hex("4007")), QList{hex("c00702")});
-}
 
-TEST(LoopbackDispatch, SmallMtuRefusesEveryRequestWhateverItsOpcode) {
-    LoopbackBench bench;
     bench.stick->setFaults({.mtu = 184});
     EXPECT_EQ(bench.request(StickRequest::getInfo(7)), QList{hex("810710")});
     EXPECT_EQ(bench.request(hex("2a03")), QList{hex("aa0310")});
-    EXPECT_EQ(bench.request(StickRequest::lastResult(4)), QList{hex("880410")});
-
     bench.stick->setFaults({.mtu = 185});
     EXPECT_EQ(infoOf(bench).maxChunk, 177);
 }
 
-// --- GET_INFO ----------------------------------------------------------------------------------
-
 TEST(LoopbackGetInfo, DescribesTheStickByteForByte) {
     LoopbackBench bench;
-    EXPECT_EQ(bench.request(StickRequest::getInfo(7)), QList{hex("810700"
-                                                                 "0100"
-                                                                 "00000000"
-                                                                 "05"
-                                                                 "312e302e30"
-                                                                 "0c"
-                                                                 "4272696e646c652037463341"
-                                                                 "fb01"
-                                                                 "00001800"
-                                                                 "00400000"
-                                                                 "01"
-                                                                 "00"
-                                                                 "02"
-                                                                 "0003"
-                                                                 "c077cc0000000000"
-                                                                 "c077cc0000000000"
-                                                                 "0100"
-                                                                 "0000000000000000"
-                                                                 "0000000000000000")});
-}
+    const char* info = "810700 0100 00000000 05 312e302e30 0c 4272696e646c652037463341 fb01 "
+                       "00001800 00400000 01 00 02 0003 c077cc0000000000 c077cc0000000000 "
+                       "0100 0000000000000000 0000000000000000";
+    EXPECT_EQ(bench.request(StickRequest::getInfo(7)), QList{hex(info)});
 
-TEST(LoopbackGetInfo, AnotherMajorVersionStillGetsTheWholeInfo) {
-    LoopbackBench bench;
+    // Another major version still gets the whole information; a malformed body gets none.
     const StickFrame::Response response = bench.respond(hex("01030200"));
     EXPECT_EQ(response.status.rawValue, StickStatus::unsupportedVersion);
-    const StickInfo info = StickReply::info(response.payload);
-    EXPECT_EQ(info.protocolMajor, 1);
-    EXPECT_EQ(info.deviceName, LoopbackBench::deviceName);
+    EXPECT_EQ(StickReply::info(response.payload).deviceName, LoopbackBench::deviceName);
+    EXPECT_EQ(bench.request(hex("010101")), QList{hex("810101")});
+    EXPECT_EQ(bench.request(hex("0101010000")), QList{hex("810101")});
 
     bench.stick->setFaults({.protocolMajor = 2});
     const StickFrame::Response newer = bench.respond(StickRequest::getInfo(1));
     EXPECT_EQ(newer.status.rawValue, StickStatus::unsupportedVersion);
     EXPECT_EQ(StickReply::info(newer.payload).protocolMajor, 2);
     EXPECT_EQ(bench.status(hex("01010200")), StickStatus::ok);
-}
-
-TEST(LoopbackGetInfo, RefusesMalformedBodiesWithoutPayload) {
-    LoopbackBench bench;
-    EXPECT_EQ(bench.request(hex("010101")), QList{hex("810101")});
-    EXPECT_EQ(bench.request(hex("0101010000")), QList{hex("810101")});
 }
 
 TEST(LoopbackGetInfo, FollowsStorageUsbStateAndMtu) {
@@ -121,7 +87,6 @@ TEST(LoopbackGetInfo, FollowsStorageUsbStateAndMtu) {
     EXPECT_EQ(info.usbState, StickUSBState{StickUSBState::HostActive{}});
     EXPECT_EQ(info.volumes.at(0).freeBytes, 13'360'000u);
     EXPECT_EQ(info.maxChunk, 507);
-
     fill(*bench.stick, "huge.pes", 20'000'000);
     EXPECT_EQ(infoOf(bench).volumes.at(0).freeBytes, 0u);
 }
@@ -132,66 +97,50 @@ TEST(LoopbackBegin, OpensATransferByteForByte) {
     LoopbackBench bench;
     const QByteArray data = patternBytes(1000);
     EXPECT_EQ(bench.request(StickRequest::begin(1, 1000, sha256(data), 0, false, "a.dst")),
-              QList{hex("820100"
-                        "01"
-                        "00400000"
-                        "fb01")});
-
+              QList{hex("820100 01 00400000 fb01")});
     // The transfer is staged: the stick is busy with it, even for a body it cannot read.
     EXPECT_EQ(bench.request(hex("0202")), QList{hex("820205")});
-}
-
-TEST(LoopbackBegin, AcceptsFilesUpToTheStagingBuffer) {
-    LoopbackBench bench;
-    const QByteArray digest(32, 'd');
-    const StickFrame::Response largest =
-        bench.respond(StickRequest::begin(1, 1'572'864, digest, 0, false, "big.pes"));
-    EXPECT_EQ(largest.status.rawValue, StickStatus::ok);
-    bench.respond(StickRequest::abort(2, StickReply::begin(largest.payload).transferID));
-
-    EXPECT_EQ(bench.status(StickRequest::begin(3, 1'572'865, digest, 0, false, "big.pes")),
-              StickStatus::tooLarge);
-    EXPECT_EQ(bench.status(StickRequest::begin(4, 0, digest, 0, false, "big.pes")),
-              StickStatus::badRequest);
 }
 
 TEST(LoopbackBegin, RefusesBodiesItCannotRead) {
     LoopbackBench bench;
     const QByteArray good = StickRequest::begin(1, 10, QByteArray(32, 'd'), 0, false, "a.dst");
     const qsizetype overwriteAt = 2 + 4 + 32 + 4;
-    const qsizetype nameAt = overwriteAt + 2;
-
     QByteArray overwriteTwo = good;
     overwriteTwo[overwriteAt] = 2;
     QByteArray notUtf8 = good;
-    notUtf8[nameAt] = char(0xFF);
+    notUtf8[overwriteAt + 2] = char(0xFF);
 
     for (const QByteArray& frame :
-         {overwriteTwo, notUtf8, good + '\0', good.chopped(1), good.left(2 + 20)}) {
+         {overwriteTwo, notUtf8, good + '\0', good.chopped(1), good.left(2 + 20)})
         EXPECT_EQ(bench.request(frame), QList{hex("820101")}) << frame.toHex().toStdString();
-    }
     EXPECT_EQ(bench.status(good), StickStatus::ok) << "nothing was opened by the refused ones";
 }
 
-TEST(LoopbackBegin, AppliesTheFileNameRule) {
-    LoopbackBench bench;
-    const QByteArray digest(32, 'd');
-    auto statusFor = [&](const QString& name) {
-        return bench.status(StickRequest::begin(1, 10, digest, 0, false, name));
-    };
-    EXPECT_EQ(statusFor("a/b.dst"), StickStatus::badName);
-    EXPECT_EQ(statusFor("notes.txt"), StickStatus::badExtension);
-    EXPECT_EQ(statusFor("Rose 2 (big).DST"), StickStatus::ok);
-}
-
-TEST(LoopbackBegin, RefusesAnExistingNameUnlessOverwriting) {
+TEST(LoopbackBegin, JudgesSizeNameAndExistingFiles) {
     LoopbackBench bench;
     fill(*bench.stick, "Rose.PES", 10);
-    const QByteArray digest(32, 'd');
-    EXPECT_EQ(bench.status(StickRequest::begin(1, 10, digest, 0, false, "rose.pes")),
-              StickStatus::nameExists);
-    EXPECT_EQ(bench.status(StickRequest::begin(2, 10, digest, 0, true, "rose.pes")),
-              StickStatus::ok);
+    const struct {
+        quint32 size;
+        const char* name;
+        bool overwrite;
+        quint8 status;
+    } cases[] = {
+        {1'572'865, "big.pes", false, StickStatus::tooLarge},
+        {0, "big.pes", false, StickStatus::badRequest},
+        {10, "a/b.dst", false, StickStatus::badName},
+        {10, "notes.txt", false, StickStatus::badExtension},
+        {10, "rose.pes", false, StickStatus::nameExists},
+        {1'572'864, "Rose 2 (big).DST", false, StickStatus::ok},
+        {10, "rose.pes", true, StickStatus::ok},
+    };
+    for (const auto& c : cases) {
+        const StickFrame::Response response = bench.respond(
+            StickRequest::begin(1, c.size, QByteArray(32, 'd'), 0, c.overwrite, c.name));
+        EXPECT_EQ(response.status.rawValue, c.status) << c.name;
+        if (response.status.isOK())
+            bench.respond(StickRequest::abort(2, StickReply::begin(response.payload).transferID));
+    }
 }
 
 TEST(LoopbackBegin, KeepsAMarginOfFreeSpaceAndCountsTheReplacedFile) {
@@ -236,12 +185,8 @@ TEST(LoopbackChunks, AcknowledgesEvery8192BytesAndTheEnd) {
         bench.stick->receiveChunk(StickRequest::dataChunk(id, offset, data.mid(offset, 500)));
         frames += bench.drain();
     }
-    EXPECT_EQ(frames, (QList{hex("c10001"
-                                 "34210000"),
-                             hex("c10001"
-                                 "68420000"),
-                             hex("c10001"
-                                 "204e0000")}));
+    EXPECT_EQ(frames,
+              (QList{hex("c10001 34210000"), hex("c10001 68420000"), hex("c10001 204e0000")}));
 }
 
 TEST(LoopbackChunks, NacksAGapOnceUntilTheStreamIsBackInOrder) {
@@ -252,8 +197,7 @@ TEST(LoopbackChunks, NacksAGapOnceUntilTheStreamIsBackInOrder) {
 
     EXPECT_TRUE(piece(0).isEmpty());
     bench.stick->receiveChunk(StickRequest::dataChunk(id, 1000, data.mid(1000, 500)));
-    EXPECT_EQ(bench.drain(), QList{hex("c20001"
-                                       "f4010000")});
+    EXPECT_EQ(bench.drain(), QList{hex("c20001 f4010000")});
     EXPECT_TRUE(piece(1500).isEmpty()) << "one NACK per gap";
     EXPECT_TRUE(piece(0).isEmpty()) << "a repeat is out of order too";
     EXPECT_TRUE(piece(500).isEmpty()) << "in order again";
@@ -271,8 +215,7 @@ TEST(LoopbackChunks, AChunkOutsideTheFileAbortsTheTransfer) {
 
     const quint8 first = bench.begin("a.dst", data);
     bench.stick->receiveChunk(StickRequest::dataChunk(first, 800, patternBytes(201)));
-    EXPECT_EQ(bench.drain(), QList{hex("c30001"
-                                       "01")});
+    EXPECT_EQ(bench.drain(), QList{hex("c30001 01")});
     EXPECT_EQ(bench.status(StickRequest::commit(2, first)), StickStatus::noTransfer);
 
     const quint8 second = bench.begin("a.dst", data);
@@ -334,9 +277,7 @@ TEST(LoopbackFaults, CorruptStagedByteFailsTheCommitOnce) {
     EXPECT_TRUE(bench.stick->files().empty());
     EXPECT_TRUE(bench.stick->commitLog().isEmpty());
     EXPECT_EQ(bench.request(StickRequest::lastResult(5)),
-              QList{hex("880500"
-                        "0c") +
-                    QByteArray(32, '\0') + hex("05612e647374")});
+              QList{hex("880500 0c") + QByteArray(32, '\0') + hex("05 612e647374")});
 
     EXPECT_EQ(bench.send("a.dst", data).status.rawValue, StickStatus::ok);
 }
@@ -373,9 +314,7 @@ TEST(LoopbackFaults, DropLinkAfterCommitStoresThenHangsUp) {
 
     bench.link = bench.stick->connect();
     EXPECT_EQ(bench.request(StickRequest::lastResult(1)),
-              QList{hex("880100"
-                        "00") +
-                    sha256(data) + hex("05612e647374")});
+              QList{hex("880100 00") + sha256(data) + hex("05 612e647374")});
 }
 
 TEST(LoopbackFaults, HostBusyCommitsKeepTheTransferUntilTheyRunOut) {
@@ -400,17 +339,15 @@ TEST(LoopbackCommit, StoresTheFileAndAnswersByteForByte) {
     const quint8 id = bench.begin("Rose.DST", data, false, 0x5F000000);
     EXPECT_EQ(bench.chunk(id, 0, data), QList{ack(id, 3)});
 
-    EXPECT_EQ(bench.request(StickRequest::commit(9, id)), QList{hex("830900") + sha256(data) +
-                                                                hex("03000000"
-                                                                    "00"
-                                                                    "08526f73652e445354")});
+    EXPECT_EQ(bench.request(StickRequest::commit(9, id)),
+              QList{hex("830900") + sha256(data) + hex("03000000 00 08 526f73652e445354")});
     EXPECT_EQ(bench.stick->files().at("Rose.DST"), (LoopbackStick::StoredFile{data, 0x5F000000}));
     EXPECT_EQ(bench.stick->commitLog(), QStringList{"Rose.DST"});
     EXPECT_EQ(bench.status(StickRequest::commit(10, id)), StickStatus::noTransfer)
         << "the transfer is over";
 }
 
-TEST(LoopbackCommit, NeedsTheOpenTransferWithAllItsData) {
+TEST(LoopbackCommit, NeedsTheOpenTransferWithAllItsDataAndAnIdleMachine) {
     LoopbackBench bench;
     EXPECT_EQ(bench.request(StickRequest::commit(1, 1)), QList{hex("830112")});
 
@@ -422,20 +359,11 @@ TEST(LoopbackCommit, NeedsTheOpenTransferWithAllItsData) {
     EXPECT_EQ(bench.status(StickRequest::commit(3, id + 1)), StickStatus::noTransfer);
     EXPECT_EQ(bench.request(hex("0304")), QList{hex("830401")});
     EXPECT_EQ(bench.request(hex("03050100")), QList{hex("830501")});
-    EXPECT_EQ(bench.status(StickRequest::commit(6, id)), StickStatus::ok)
-        << "the refusals left the transfer open";
-}
-
-TEST(LoopbackCommit, WaitsWhileTheMachineReads) {
-    LoopbackBench bench;
-    const QByteArray data = patternBytes(1000);
-    const quint8 id = bench.begin("a.dst", data);
-    bench.stream(id, data);
-
     bench.stick->setUSBState(StickUSBState{StickUSBState::HostActive{}});
-    EXPECT_EQ(bench.status(StickRequest::commit(2, id)), StickStatus::hostBusy);
+    EXPECT_EQ(bench.status(StickRequest::commit(6, id)), StickStatus::hostBusy);
     bench.stick->setUSBState(StickUSBState{StickUSBState::HostIdle{}});
-    EXPECT_EQ(bench.status(StickRequest::commit(3, id)), StickStatus::ok);
+    EXPECT_EQ(bench.status(StickRequest::commit(7, id)), StickStatus::ok)
+        << "the refusals left the transfer open";
 }
 
 TEST(LoopbackCommit, ANameTakenMeanwhileNeedsOverwrite) {
@@ -447,7 +375,6 @@ TEST(LoopbackCommit, ANameTakenMeanwhileNeedsOverwrite) {
 
     EXPECT_EQ(bench.status(StickRequest::commit(2, id)), StickStatus::nameExists);
     EXPECT_EQ(bench.status(StickRequest::abort(3, id)), StickStatus::ok) << "the transfer was kept";
-
     ASSERT_EQ(bench.send("Rose.pes", data, true).status.rawValue, StickStatus::ok);
     EXPECT_EQ(bench.stick->files().size(), 1u);
     EXPECT_EQ(bench.stick->files().at("Rose.pes").data, data);
@@ -475,23 +402,15 @@ TEST(LoopbackList, FillsOneNotificationPerPage) {
     const QList<QByteArray> first = bench.request(StickRequest::list(1, 0));
     ASSERT_EQ(first.size(), 1);
     EXPECT_EQ(first[0].size(), 8 + 36 * 14);
-    EXPECT_EQ(first[0].left(8), hex("850100"
-                                    "2c01"
-                                    "2400"
-                                    "24"));
-    EXPECT_EQ(first[0].mid(8, 14), hex("01000000"
-                                       "00000000"
-                                       "053130303030"));
+    EXPECT_EQ(first[0].left(8), hex("850100 2c01 2400 24"));
+    EXPECT_EQ(first[0].mid(8, 14), hex("01000000 00000000 05 3130303030"));
 
     bench.stick->setFaults({.mtu = 10'000});
     const StickReply::ListPage wide = pageAt(bench, 0);
     EXPECT_EQ(wide.entries.size(), 255);
     EXPECT_EQ(wide.nextIndex, 255);
 
-    EXPECT_EQ(bench.request(StickRequest::list(2, 300)), QList{hex("850200"
-                                                                   "2c01"
-                                                                   "ffff"
-                                                                   "00")});
+    EXPECT_EQ(bench.request(StickRequest::list(2, 300)), QList{hex("850200 2c01 ffff 00")});
     EXPECT_EQ(bench.request(StickRequest::list(3, 301)), QList{hex("850301")});
     EXPECT_EQ(bench.request(hex("050400")), QList{hex("850401")});
 }
@@ -539,14 +458,12 @@ TEST(LoopbackDelete, RemovesTheFileWhateverTheLetterCase) {
     EXPECT_EQ(bench.request(StickRequest::deleteFile(3, "rose.pes")), QList{hex("860300")});
     EXPECT_EQ(bench.stick->files().size(), 1u);
     EXPECT_EQ(bench.status(StickRequest::deleteFile(4, "rose.pes")), StickStatus::notFound);
-}
 
-TEST(LoopbackDelete, RefusesPathsHiddenNamesAndMalformedBodies) {
-    LoopbackBench bench;
     for (const QString& name : QStringList{"", ".rose.pes", "a/b.pes", "a\\b.pes", "c:rose.pes"})
         EXPECT_EQ(bench.status(StickRequest::deleteFile(1, name)), StickStatus::badRequest)
             << name.toStdString();
-    EXPECT_EQ(bench.status(StickRequest::deleteFile(1, "rose.pes") + 'x'), StickStatus::badRequest);
+    EXPECT_EQ(bench.status(StickRequest::deleteFile(1, "tulip.pes") + 'x'),
+              StickStatus::badRequest);
     EXPECT_EQ(bench.status(hex("0601")), StickStatus::badRequest);
 }
 
@@ -578,9 +495,8 @@ TEST(LoopbackIdentify, TakesOneToThirtySeconds) {
 
 TEST(LoopbackLastResult, ReportsNoneUntilACommitAndSurvivesReconnects) {
     LoopbackBench bench;
-    EXPECT_EQ(bench.request(StickRequest::lastResult(9)), QList{hex("880900"
-                                                                    "ff") +
-                                                                QByteArray(32, '\0') + hex("00")});
+    EXPECT_EQ(bench.request(StickRequest::lastResult(9)),
+              QList{hex("880900 ff") + QByteArray(32, '\0') + hex("00")});
     EXPECT_EQ(bench.request(hex("080a00")), QList{hex("880a01")});
 
     const QByteArray data = patternBytes(100);
