@@ -17,6 +17,14 @@ StickWriter header(StickOpcode opcode, quint8 seq) {
     return writer;
 }
 
+// A body of one field: the field must be all there is.
+template <class Read> auto wholeBody(const QByteArray& body, Read read) {
+    StickReader reader(body);
+    auto value = read(reader);
+    reader.requireEnd();
+    return value;
+}
+
 } // namespace
 
 QByteArray StickRequest::getInfo(quint8 seq) {
@@ -123,31 +131,19 @@ StickRequest::Begin StickRequest::decodeBegin(const QByteArray& body) {
 }
 
 quint8 StickRequest::decodeTransferID(const QByteArray& body) {
-    StickReader reader(body);
-    const quint8 transferID = reader.u8();
-    reader.requireEnd();
-    return transferID;
+    return wholeBody(body, [](StickReader& reader) { return reader.u8(); });
 }
 
 quint16 StickRequest::decodeList(const QByteArray& body) {
-    StickReader reader(body);
-    const quint16 startIndex = reader.u16();
-    reader.requireEnd();
-    return startIndex;
+    return wholeBody(body, [](StickReader& reader) { return reader.u16(); });
 }
 
 QString StickRequest::decodeDelete(const QByteArray& body) {
-    StickReader reader(body);
-    QString name = reader.str8();
-    reader.requireEnd();
-    return name;
+    return wholeBody(body, [](StickReader& reader) { return reader.str8(); });
 }
 
 quint8 StickRequest::decodeIdentify(const QByteArray& body) {
-    StickReader reader(body);
-    const quint8 seconds = reader.u8();
-    reader.requireEnd();
-    return seconds;
+    return wholeBody(body, [](StickReader& reader) { return reader.u8(); });
 }
 
 void StickRequest::decodeLastResult(const QByteArray& body) {
