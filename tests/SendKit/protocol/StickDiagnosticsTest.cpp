@@ -124,30 +124,14 @@ TEST(StickDiagnostics, RecordCutAnywhereKeepsOnlyTheWholeGroupsBeforeTheCut) {
                       builder.expected.panic->pcs.first(std::min<qsizetype>((length - 79) / 4, 8)));
         }
     }
-}
 
-TEST(StickDiagnostics, VersionDecidesWhichGroupsAreRead) {
-    RecordBuilder builder;
-    for (quint8 version = 1; version <= 7; ++version) {
-        SCOPED_TRACE(version);
-        builder.version = version;
-        const auto record = decoded(builder.bytes() + QByteArray(5, '\xEE'));
-        EXPECT_EQ(record.transfer.has_value(), version >= 2);
-        EXPECT_EQ(record.restart.has_value(), version >= 3);
-        EXPECT_EQ(record.panic.has_value(), version >= 4);
-        EXPECT_EQ(record.usage, version >= 5 ? builder.expected.usage : std::nullopt);
-    }
-    builder.version = 0;
-    EXPECT_FALSE(StickDiagnostics::decode(builder.bytes()));
-}
-
-TEST(StickDiagnostics, RecordCutInsideTheBacktraceKeepsTheCountersThatFit) {
-    RecordBuilder builder;
-    builder.expected.panic->pcs = {1, 2, 0, 0, 0, 6, 7, 8};
-    const auto record = decoded(builder.bytes().first(101));
-    ASSERT_TRUE(record.panic);
-    EXPECT_EQ(record.panic->pcs, (QList<quint32>{1, 2})); // five fit, trailing zeros dropped
-    EXPECT_FALSE(record.usage);
+    // The version, not the length, decides which groups are read.
+    RecordBuilder older;
+    older.version = 2;
+    const auto record = decoded(older.bytes());
+    EXPECT_TRUE(record.transfer && !record.restart && !record.panic && !record.usage);
+    older.version = 0;
+    EXPECT_FALSE(StickDiagnostics::decode(older.bytes()));
 }
 
 TEST(StickDiagnostics, PanicNeedsAReasonOrABacktraceAndItsTextsStayOnOneLine) {
@@ -157,71 +141,36 @@ TEST(StickDiagnostics, PanicNeedsAReasonOrABacktraceAndItsTextsStayOnOneLine) {
     builder.expected.panic->pcs = {};
     EXPECT_FALSE(decoded(builder.bytes()).panic);
 
-    builder.expected.panic->pcs = {0, 0x40080000};
-    const auto withBacktrace = decoded(builder.bytes());
-    ASSERT_TRUE(withBacktrace.panic);
-    EXPECT_EQ(withBacktrace.panic->reason, "");
-    EXPECT_EQ(withBacktrace.panic->pcs, (QList<quint32>{0, 0x40080000}));
-
-    builder.reasonField = "abort()";
-    builder.expected.panic->pcs = {};
-    const auto withReason = decoded(builder.bytes());
-    ASSERT_TRUE(withReason.panic);
-    EXPECT_TRUE(withReason.description().endsWith(
-        "; crash: \"abort()\" in task link on core 1, backtrace "));
-
-    // Fields stop at the first zero, else fill their width; invalid UTF-8 is replaced.
-    builder.reasonField = QByteArray(24, 'R');
-    builder.taskField = QByteArray("t\xC3\xA4sk\xFF\0junk", 10);
-    const auto panic = decoded(builder.bytes()).panic;
-    ASSERT_TRUE(panic);
-    EXPECT_EQ(panic->reason, QString(24, QLatin1Char('R')));
-    EXPECT_EQ(panic->task, QStringLiteral("täsk\uFFFD"));
-
-    builder.reasonField = "line\nbreak\r";
-    builder.taskField = QByteArray("t\xE2\x80\xA8x"); // U+2028 LINE SEPARATOR
+    // Fields stop at the first zero, else fill their width; invalid UTF-8 is replaced, and line
+    // breaks are replaced in the rendering only.
+    builder.reasonField = QByteArray(23, 'R') + '\n';
+    builder.taskField = QByteArray("t\xC3\xA4sk\xFF\xE2\x80\xA8\0junk", 14);
     const auto record = decoded(builder.bytes());
-    EXPECT_EQ(record.panic->reason, "line\nbreak\r");
-    EXPECT_TRUE(record.description().contains(
-        QStringLiteral("crash: \"line\uFFFDbreak\uFFFD\" in task t\uFFFDx")))
+    ASSERT_TRUE(record.panic);
+    EXPECT_EQ(record.panic->reason, QString(23, QLatin1Char('R')) + '\n');
+    EXPECT_EQ(record.panic->task, QStringLiteral("t\u00E4sk\uFFFD\u2028"));
+    EXPECT_TRUE(
+        record.description().contains(QString(23, QLatin1Char('R')) +
+                                      QStringLiteral("\uFFFD\" in task t\u00E4sk\uFFFD\uFFFD on")))
         << record.description().toStdString();
 }
 
 TEST(StickDiagnostics, CodeTextsFallBackToTheNumber) {
-    const std::pair<quint32, const char*> statuses[] = {
-        {0x0, "ok"},
-        {0x105, "ATT error 0x05"},
-        {0x2AB, "controller (HCI) error 0xAB"},
-        {0x30F, "L2CAP error 0x0F"},
-        {0x40F, "the stick ended pairing: key rejected"},
-        {0x510, "the iPad ended pairing: SMP reason 0x10"},
-        {0x600, "hardware error 0x00"},
-        {0x713, "NimBLE host code 1811"},
-        {0xFFFFFFFF, "NimBLE host code 4294967295"},
-    };
-    for (const auto& [status, text] : statuses)
-        EXPECT_EQ(StickDiagnostics::explain(status), QString::fromUtf8(text)) << status;
-
-    EXPECT_EQ(StickDiagnostics::resetReason(9), "BROWNOUT (power dip)");
+    EXPECT_EQ(StickDiagnostics::explain(0x2AB), "controller (HCI) error 0xAB");
+    EXPECT_EQ(StickDiagnostics::explain(0x510), "the iPad ended pairing: SMP reason 0x10");
+    EXPECT_EQ(StickDiagnostics::explain(0x713), "NimBLE host code 1811");
     EXPECT_EQ(StickDiagnostics::resetReason(20), "reason 20");
-    EXPECT_EQ(StickDiagnostics::stepText(40), "DELETE");
     EXPECT_EQ(StickDiagnostics::stepText(23), "step 23");
-
     StickDiagnostics record;
     record.outcome = 4;
-    record.status = 0x0405;
-    EXPECT_TRUE(record.description().startsWith(
-        "last pairing outcome 4, status 0x405 (the stick ended pairing: pairing not supported)"));
-    record.outcome = 1;
-    EXPECT_TRUE(
-        record.description().startsWith("last pairing REFUSED (stick not in pairing mode)"));
+    EXPECT_TRUE(record.description().startsWith("last pairing outcome 4, status 0x0 (ok)"));
 }
 
 // Whatever the stick sends, decoding ends with a record or none, and the rendering is one line.
 TEST(StickDiagnostics, ArbitraryBytesNeverCrashTheDecoder) {
     std::mt19937 random(20240611);
     const QByteArray valid = RecordBuilder{}.bytes();
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < 5000; ++round) {
         QByteArray bytes;
         if (round % 2 == 0) {
             bytes = valid.first(std::uniform_int_distribution<qsizetype>(0, valid.size())(random));

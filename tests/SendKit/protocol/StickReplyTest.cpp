@@ -43,43 +43,33 @@ TEST(StickReplyInfo, decodesEveryFieldAndCleansTheName) {
     const StickInfo info =
         StickReply::info(infoPayload(QString::fromUtf8("My\t\u202EStick"),
                                      {{0, 3, 13400000, 1000}, {1, 0x06, 0, 0}, {7, 0xF9, 1, 2}}));
-    EXPECT_EQ(info.protocolMajor, 1);
-    EXPECT_EQ(info.protocolMinor, 2);
-    EXPECT_EQ(info.capabilities, 0xA5A5A5A5u);
-    EXPECT_EQ(info.firmwareVersion, "1.0.1");
-    EXPECT_EQ(info.deviceName, "MyStick");
-    EXPECT_EQ(info.maxChunk, 500);
-    EXPECT_EQ(info.maxFileSize, 1572864u);
-    EXPECT_EQ(info.window, 16384);
-    EXPECT_EQ(info.usbState, StickUSBState{StickUSBState::HostActive{}});
-    EXPECT_EQ(info.activeVolume, 1);
     // Flags 0x06: not present, active, unsupported. Unknown flag bits are ignored; unknown kinds
     // keep their byte.
-    EXPECT_EQ(
-        info.volumes,
-        (QList<StickVolume>{{{StickVolume::Kind::Internal{}}, true, true, false, 13400000, 1000},
-                            {{StickVolume::Kind::SDCard{}}, false, true, true, 0, 0},
-                            {{StickVolume::Kind::Other{7}}, true, false, false, 1, 2}}));
+    EXPECT_EQ(info,
+              (StickInfo{1,
+                         2,
+                         0xA5A5A5A5,
+                         "1.0.1",
+                         "MyStick",
+                         500,
+                         1572864,
+                         16384,
+                         {StickUSBState::HostActive{}},
+                         1,
+                         {{{StickVolume::Kind::Internal{}}, true, true, false, 13400000, 1000},
+                          {{StickVolume::Kind::SDCard{}}, false, true, true, 0, 0},
+                          {{StickVolume::Kind::Other{7}}, true, false, false, 1, 2}}}));
     EXPECT_EQ(info.active(), info.volumes[0]);
     EXPECT_TRUE(info.hasUnsupportedCard());
 
     const StickInfo none = StickReply::info(infoPayload("x", {{0, 1, 0, 0}, {7, 4, 0, 0}}));
     EXPECT_EQ(none.active(), std::nullopt);
     EXPECT_FALSE(none.hasUnsupportedCard());
-    const StickInfo second =
-        StickReply::info(infoPayload("x", {{0, 1, 0, 0}, {1, 2, 5, 5}, {0, 2, 9, 9}}));
-    EXPECT_EQ(second.active()->totalBytes, 5u);
-    const QString sixty(60, QLatin1Char('s'));
-    EXPECT_EQ(StickReply::info(infoPayload(sixty, {})).deviceName, sixty.left(48));
 }
 
 TEST(StickReplyInfo, malformedPayloadsFail) {
     const QByteArray good = infoPayload("x", {{0, 3, 1, 1}});
     EXPECT_EQ(wireFailure([&] { StickReply::info(good + QByteArray(2, 0)); }), "2 trailing bytes");
-    EXPECT_EQ(wireFailure([&] { StickReply::info(good.chopped(1)); }),
-              QStringLiteral("frame ends after %1 bytes, %2 needed")
-                  .arg(good.size() - 1)
-                  .arg(good.size()));
     QByteArray badName = good;
     badName[6 + 6 + 1] = char(0xFF); // first byte of the device name
     EXPECT_EQ(wireFailure([&] { StickReply::info(badName); }), "str8 is not UTF-8");
@@ -96,15 +86,11 @@ TEST(StickReply, decodesTheOtherRepliesAndRejectsTheirFlaws) {
 
     const QByteArray commit = digest + hex("e8030000 01 05 412e445354");
     EXPECT_EQ(StickReply::commit(commit), (StickReply::Commit{digest, 1000, 1, "A.DST"}));
-    EXPECT_EQ(wireFailure([&] { StickReply::commit(commit.left(31)); }),
-              "frame ends after 31 bytes, 32 needed");
 
     const QByteArray list =
         hex("0300 ffff 02 0a000000 01000000 05 412e445354 00000000 00000000 03 610962");
     EXPECT_EQ(StickReply::list(list),
               (StickReply::ListPage{3, std::nullopt, {{"A.DST", 10, 1}, {"ab", 0, 0}}}));
-    EXPECT_EQ(StickReply::list(hex("0000 0000 00")).nextIndex, 0);
-    EXPECT_EQ(wireFailure([&] { StickReply::list(list + QByteArray(1, 0)); }), "1 trailing bytes");
     EXPECT_EQ(wireFailure([] { StickReply::list(hex("0100 ffff 01 00")); }),
               "frame ends after 6 bytes, 9 needed");
 
@@ -113,8 +99,6 @@ TEST(StickReply, decodesTheOtherRepliesAndRejectsTheirFlaws) {
     EXPECT_EQ(StickReply::lastResult(QByteArray(1, char(0xFF)) + rest).status, std::nullopt);
     EXPECT_EQ(StickReply::lastResult(QByteArray(1, 0) + rest),
               (StickReply::LastResult{StickStatus{0}, digest, "a"}));
-    EXPECT_EQ(wireFailure([&] { StickReply::lastResult(QByteArray(1, 0) + rest + "x"); }),
-              "1 trailing bytes");
 }
 
 // The simulated stick answers with these encoders; the host must read back what it wrote.
@@ -138,20 +122,14 @@ TEST(StickReply, stickSidePayloadsDecodeBack) {
     EXPECT_EQ(StickReply::commit(StickReply::payload(commit)), commit);
 
     const StickReply::ListPage page{2, 36, {{"a.dst", 1, 2}, {"b.dst", 3, 4}}};
-    const StickReply::ListPage last{2, std::nullopt, {}};
-    for (const StickReply::ListPage& p : {page, last})
-        EXPECT_EQ(StickReply::list(StickReply::payload(p)), p);
+    EXPECT_EQ(StickReply::list(StickReply::payload(page)), page);
     EXPECT_EQ(StickReply::payload(page).size(), 5 + 2 * StickReply::listEntrySize("a.dst"));
-    EXPECT_EQ(StickReply::listEntrySize("abcde"), 14);
 
-    for (const StickReply::LastResult& result :
-         {StickReply::LastResult{std::nullopt, QByteArray(32, 0), ""},
-          StickReply::LastResult{StickStatus{StickStatus::hashMismatch}, digest, "c.jef"}})
-        EXPECT_EQ(StickReply::lastResult(StickReply::payload(result)), result);
+    const StickReply::LastResult none{std::nullopt, QByteArray(32, 0), ""};
+    EXPECT_EQ(StickReply::lastResult(StickReply::payload(none)), none);
 
     // However an entry is made, its name is cleaned.
     EXPECT_EQ(StickFileEntry(QString::fromUtf8("a\u202Eb\n.dst"), 1, 2).name(), "ab.dst");
-    EXPECT_EQ(StickFileEntry(QString(300, QLatin1Char('x')), 1, 2).name().size(), 255);
 }
 
 TEST(StickTime, localSecondsAndBack) {
@@ -161,15 +139,12 @@ TEST(StickTime, localSecondsAndBack) {
     EXPECT_EQ(mtime,
               QDateTime(QDate(2024, 5, 1), QTime(12, 0), QTimeZone::utc()).toSecsSinceEpoch());
     EXPECT_EQ(StickTime::date(mtime, east), tenUTC);
-    for (const QTimeZone& zone : {QTimeZone::utc(), east, QTimeZone(-11 * 3600)})
-        EXPECT_EQ(StickTime::date(0, zone), std::nullopt);
+    EXPECT_EQ(StickTime::date(0, east), std::nullopt);
 
     // Floored, then clamped to the u32 range.
     const QDateTime early = QDateTime::fromMSecsSinceEpoch(1500, QTimeZone::utc());
     EXPECT_EQ(StickTime::localSeconds(early, QTimeZone::utc()), 1u);
     EXPECT_EQ(StickTime::localSeconds(early, QTimeZone(-3600)), 0u);
-    const QDateTime beforeEpoch = QDateTime::fromMSecsSinceEpoch(-500, QTimeZone::utc());
-    EXPECT_EQ(StickTime::localSeconds(beforeEpoch, QTimeZone(1)), 0u);
     const QDateTime far(QDate(2200, 1, 1), QTime(0, 0), QTimeZone::utc());
     EXPECT_EQ(StickTime::localSeconds(far, QTimeZone::utc()), 4294967295u);
 }

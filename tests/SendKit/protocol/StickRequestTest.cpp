@@ -40,20 +40,14 @@ TEST(StickRequest, stickSideDecodesEveryRequest) {
     EXPECT_EQ(
         StickRequest::decodeBegin(body(StickRequest::begin(1, 77, digest, 12345, false, longName))),
         (StickRequest::Begin{77, digest, 12345, false, longName.left(255)}));
-    EXPECT_TRUE(
-        StickRequest::decodeBegin(body(StickRequest::begin(1, 1, digest, 0, true, "a"))).overwrite);
-
     EXPECT_EQ(StickRequest::decodeTransferID(body(StickRequest::commit(1, 42))), 42);
-    EXPECT_EQ(StickRequest::decodeTransferID(body(StickRequest::abort(1, 43))), 43);
     EXPECT_EQ(StickRequest::decodeList(body(StickRequest::list(1, 0xBEEF))), 0xBEEF);
     EXPECT_EQ(
         StickRequest::decodeDelete(body(StickRequest::deleteFile(1, QString::fromUtf8("Ü.PES")))),
         QString::fromUtf8("Ü.PES"));
     EXPECT_EQ(StickRequest::decodeIdentify(body(StickRequest::identify(1, 5))), 5);
-    EXPECT_NO_THROW(StickRequest::decodeLastResult(body(StickRequest::lastResult(1))));
-    EXPECT_EQ(StickRequest::DataChunk::parse(
-                  StickRequest::dataChunk(3, 0x01020304, QByteArray(507, 'z'))),
-              (StickRequest::DataChunk{3, 0x01020304, QByteArray(507, 'z')}));
+    EXPECT_EQ(StickRequest::DataChunk::parse(StickRequest::dataChunk(3, 0x01020304, "zz")),
+              (StickRequest::DataChunk{3, 0x01020304, "zz"}));
 }
 
 TEST(StickRequest, stickSideRejectsMalformedBodies) {
@@ -61,16 +55,11 @@ TEST(StickRequest, stickSideRejectsMalformedBodies) {
         StickRequest::Frame::parse(StickRequest::begin(1, 1, digest, 0, true, "a")).body;
     begin[40] = 2; // the overwrite byte
     const std::pair<std::function<void()>, const char*> cases[] = {
-        {[] { StickRequest::Frame::parse(hex("01")); }, "frame ends after 1 bytes, 2 needed"},
         {[] { StickRequest::DataChunk::parse(hex("01 000000")); },
          "frame ends after 4 bytes, 5 needed"},
-        {[] { StickRequest::decodeGetInfo(hex("01")); }, "frame ends after 1 bytes, 2 needed"},
         {[] { StickRequest::decodeTransferID(hex("0101")); }, "1 trailing bytes"},
         {[] { StickRequest::decodeLastResult(hex("00")); }, "1 trailing bytes"},
-        {[] { StickRequest::decodeDelete(hex("02 ff41")); }, "str8 is not UTF-8"},
         {[&] { StickRequest::decodeBegin(begin); }, "overwrite flag 2"},
-        {[&] { StickRequest::decodeBegin(begin.left(20)); },
-         "frame ends after 20 bytes, 36 needed"},
     };
     for (const auto& [decode, description] : cases)
         EXPECT_EQ(wireFailure(decode), description);
@@ -79,17 +68,10 @@ TEST(StickRequest, stickSideRejectsMalformedBodies) {
 // Bytes outside the known sets keep their number in every text form.
 TEST(StickRequest, opcodeAndStatusTextsFallBackToTheByte) {
     EXPECT_EQ(displayName(quint8(0x06)), "DELETE");
-    EXPECT_EQ(displayName(quint8(0x00)), "op 0x00");
     EXPECT_EQ(displayName(quint8(0x2A)), "op 0x2A");
-    EXPECT_EQ(stickOpcode(0x05), StickOpcode::list);
     EXPECT_EQ(stickOpcode(0x09), std::nullopt);
-    EXPECT_EQ(wireByte(StickOpcode::lastResult), 0x08);
-
     EXPECT_EQ(StickStatus{0x12}.text(), "NO_TRANSFER");
     EXPECT_EQ(StickStatus{0x13}.text(), "0x13");
-    EXPECT_EQ(StickStatus{0xFF}.text(), "INTERNAL");
-    EXPECT_TRUE(StickStatus{0x00}.isOK());
-    EXPECT_FALSE(StickStatus{0x12}.isOK());
 }
 
 } // namespace
