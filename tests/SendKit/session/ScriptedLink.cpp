@@ -32,7 +32,6 @@ QCoro::Task<void> ScriptedLink::writeData(QByteArray frame, std::stop_token) {
 }
 
 QCoro::Task<void> ScriptedLink::close() {
-    ++m_closeCount;
     end();
     co_return;
 }

@@ -28,8 +28,7 @@ public:
     // Ends the stream, so that a session's reader stops once the loop runs.
     ~ScriptedLink() override;
 
-    // The stick's answers, produced the moment a frame is written (before any delay or failure
-    // of that write). Unset means silence.
+    // The stick's answers, produced as a frame is written (before its delay or failure).
     Script answerControl;
     Script answerData;
     // Faults of single writes, by the 0-based index of the write among its kind.
@@ -40,7 +39,6 @@ public:
     // Everything written so far, in order.
     const QList<QByteArray>& controlFrames() const { return m_control; }
     const QList<QByteArray>& dataFrames() const { return m_data; }
-    int closeCount() const { return m_closeCount; }
 
     // A frame from the stick, now.
     void deliver(const QByteArray& frame);
@@ -61,5 +59,4 @@ private:
     AsyncQueue<QByteArray> m_replies;
     QList<QByteArray> m_control;
     QList<QByteArray> m_data;
-    int m_closeCount = 0;
 };

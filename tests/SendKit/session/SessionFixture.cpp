@@ -79,12 +79,3 @@ QList<StickRequest::Frame> SessionFixture::requests() const {
         frames << StickRequest::Frame::parse(frame);
     return frames;
 }
-
-QStringList SessionFixture::logLines(const QString& prefix) const {
-    QStringList lines;
-    for (const QString& line : log) {
-        if (line.startsWith(prefix))
-            lines << line;
-    }
-    return lines;
-}

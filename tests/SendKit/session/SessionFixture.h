@@ -66,8 +66,6 @@ protected:
 
     // The request frames written so far, split into their envelopes.
     QList<StickRequest::Frame> requests() const;
-    // The log lines that start with the prefix.
-    QStringList logLines(const QString& prefix) const;
 
     // Runs the task to its end and returns the StickError it fails with; none when it succeeds.
     template <class T> std::optional<StickError> failureOf(QCoro::Task<T> task) {

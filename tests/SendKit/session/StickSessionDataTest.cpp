@@ -1,7 +1,5 @@
 #include "SessionFixture.h"
 
-#include <QSet>
-
 #include <stdexcept>
 #include <stop_token>
 
@@ -10,25 +8,7 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr quint8 transfer = 7;
-
-// A stick that stores chunks in order: each chunk that continues its data is kept and
-// acknowledged; one that does not is answered with a NACK naming the offset it expects. Writes
-// listed in `lost` never reach it.
-struct OrderedStick {
-    QByteArray received;
-    QSet<int> lost;
-    int writes = 0;
-
-    QList<QByteArray> take(const QByteArray& frame) {
-        if (lost.contains(writes++))
-            return {};
-        const auto chunk = StickRequest::DataChunk::parse(frame);
-        if (chunk.offset != quint32(received.size()))
-            return {stick::nack(chunk.transferID, quint32(received.size()))};
-        received += chunk.bytes;
-        return {stick::ack(chunk.transferID, quint32(received.size()))};
-    }
-};
+using Chunks = QList<std::pair<quint32, int>>;
 
 class DataTest : public SessionFixture {
 protected:
@@ -46,13 +26,21 @@ protected:
             transfer, bytes, window, maxChunk, [this](qint64 acked) { progress << acked; }, stop);
     }
 
+    // A stick that keeps each chunk continuing its data and acknowledges it, and answers any
+    // other with a NACK naming the offset it expects.
     void useOrderedStick() {
-        link->answerData = [this](const QByteArray& frame) { return stick.take(frame); };
+        link->answerData = [this](const QByteArray& frame) {
+            const auto chunk = StickRequest::DataChunk::parse(frame);
+            if (chunk.offset != quint32(received.size()))
+                return QList<QByteArray>{stick::nack(transfer, quint32(received.size()))};
+            received += chunk.bytes;
+            return QList<QByteArray>{stick::ack(transfer, quint32(received.size()))};
+        };
     }
 
     // Offset and length of every chunk written so far.
-    QList<std::pair<quint32, int>> chunks() const {
-        QList<std::pair<quint32, int>> sent;
+    Chunks chunks() const {
+        Chunks sent;
         for (const QByteArray& frame : link->dataFrames()) {
             const auto chunk = StickRequest::DataChunk::parse(frame);
             EXPECT_EQ(chunk.transferID, transfer);
@@ -66,13 +54,9 @@ protected:
         harness.settle();
     }
 
-    OrderedStick stick;
+    QByteArray received;
     QList<qint64> progress;
 };
-
-using Chunks = QList<std::pair<quint32, int>>;
-
-// MARK: set-up
 
 TEST_F(DataTest, SizesChunksToTheLinkAndTheStick) {
     struct Case {
@@ -83,26 +67,19 @@ TEST_F(DataTest, SizesChunksToTheLinkAndTheStick) {
     useOrderedStick();
     for (const Case c : {Case{185, 500, 180}, Case{600, 500, 500}, Case{1000, 1000, 507}}) {
         link->maxFrameLength = c.frameLength;
-        log.clear();
-        stick.received.clear();
+        received.clear();
         const auto before = link->dataFrames().size();
         harness.run(send(file(2000), 16384, c.maxChunk));
-        EXPECT_EQ(
-            log.first(),
-            QStringLiteral("stick data: 2000 bytes, chunks of %1, window 16384").arg(c.chunk));
         EXPECT_EQ(link->dataFrames().at(before).size(), 5 + c.chunk);
-        EXPECT_EQ(stick.received, file(2000));
+        EXPECT_EQ(received, file(2000));
     }
 }
 
 TEST_F(DataTest, RefusesALinkWithNoRoomForAChunkByteAndSendsNothingForAnEmptyFile) {
-    for (auto [frameLength, maxChunk] :
-         std::initializer_list<std::pair<int, int>>{{5, 500}, {4, 500}, {185, 0}}) {
-        link->maxFrameLength = frameLength;
-        EXPECT_EQ(failureOf(send(QByteArray(), 16384, maxChunk)), StickError::mtuTooSmall());
-        EXPECT_EQ(failureOf(send(file(10), 16384, maxChunk)), StickError::mtuTooSmall());
-    }
-    EXPECT_TRUE(log.isEmpty());
+    link->maxFrameLength = 5;
+    EXPECT_EQ(failureOf(send(file(10))), StickError::mtuTooSmall());
+    link->maxFrameLength = 185;
+    EXPECT_EQ(failureOf(send(file(10), 16384, 0)), StickError::mtuTooSmall());
     harness.runWithoutTime(send(QByteArray()));
     EXPECT_TRUE(link->dataFrames().isEmpty());
     EXPECT_TRUE(progress.isEmpty());
@@ -116,43 +93,32 @@ TEST_F(DataTest, EventsOfEarlierTransfersAreDiscarded) {
     EXPECT_EQ(progress, (QList<qint64>{400, 800, 1000}));
 }
 
-// MARK: the window
-
 TEST_F(DataTest, FillsTheWindowBeforeWaitingAndOnlyMovesForward) {
     auto running = harness.start(send(file(1000), 800, 400));
     harness.settle();
     EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}}));
     deliver(stick::ack(transfer, 400));
-    deliver(stick::ack(transfer, 400));
     deliver(stick::ack(transfer, 200));
-    EXPECT_EQ(progress, QList<qint64>{400});
     EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 200}}));
     // Beyond the end counts as the end.
     deliver(stick::ack(transfer, 5000));
     EXPECT_TRUE(running.isDone());
-    EXPECT_EQ(harness.now(), 0s);
     EXPECT_EQ(progress, (QList<qint64>{400, 1000}));
 }
 
 TEST_F(DataTest, AWindowSmallerThanAChunkStillLetsOneChunkFly) {
-    auto running = harness.start(send(file(540), 100, 180));
+    auto running = harness.start(send(file(360), 100, 180));
     harness.settle();
-    EXPECT_EQ(log.first(), "stick data: 540 bytes, chunks of 180, window 180");
     EXPECT_EQ(chunks(), (Chunks{{0, 180}}));
     deliver(stick::ack(transfer, 180));
     EXPECT_EQ(chunks(), (Chunks{{0, 180}, {180, 180}}));
     deliver(stick::ack(transfer, 360));
-    deliver(stick::ack(transfer, 540));
     EXPECT_TRUE(running.isDone());
-    EXPECT_EQ(chunks().size(), 3);
 }
-
-// MARK: NACK, silence and stalls
 
 TEST_F(DataTest, ANackSendsAgainFromTheOffsetTheStickExpects) {
     auto running = harness.start(send(file(2000), 1200, 400));
     harness.settle();
-    EXPECT_EQ(chunks().size(), 3);
     deliver(stick::nack(transfer, 400));
     EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 400}, {400, 400}, {800, 400}}));
 
@@ -165,20 +131,10 @@ TEST_F(DataTest, ANackSendsAgainFromTheOffsetTheStickExpects) {
     EXPECT_TRUE(running.isDone());
 }
 
-TEST_F(DataTest, ALostChunkIsRecoveredAndTheStickGetsTheWholeFile) {
-    useOrderedStick();
-    stick.lost = {2, 5};
-    harness.run(send(file(5000), 2000, 400));
-    EXPECT_EQ(stick.received, file(5000));
-    // Recovered by the stick's NACKs, not by waiting for silence.
-    EXPECT_EQ(harness.now(), 0s);
-    EXPECT_FALSE(logLines("stick data: NACK").isEmpty());
-}
-
 TEST_F(DataTest, SilenceSendsAgainUntilTheStallLimit) {
     EXPECT_EQ(failureOf(send(file(1000), 4096, 400)), StickError::timeout());
     EXPECT_EQ(harness.now(), 11s);
-    EXPECT_EQ(logLines("stick data: silence").size(), 10);
+    EXPECT_EQ(chunks().size(), 33);
     EXPECT_EQ(chunks().mid(30), (Chunks{{0, 400}, {400, 400}, {800, 200}}));
 }
 
@@ -188,36 +144,32 @@ TEST_F(DataTest, AnAdvancingAcknowledgementRestartsTheStallLimit) {
     deliver(stick::ack(transfer, 400));
     harness.advance(10s);
     EXPECT_FALSE(running.isDone());
-    EXPECT_EQ(logLines("stick data: silence — sending again from 400").size(), 10);
+    EXPECT_EQ(chunks().mid(chunks().size() - 2), (Chunks{{400, 400}, {800, 200}}));
     harness.advance(2s);
     EXPECT_EQ(failureOf(running), StickError::timeout());
 }
 
-// MARK: progress
-
-TEST_F(DataTest, ReportsEachAdvancingAcknowledgement) {
+TEST_F(DataTest, ReportsEachAdvancingAcknowledgementAndLogsEachQuarterPassed) {
     auto running = harness.start(send(file(1000), 4096, 400));
     harness.settle();
-    for (quint32 offset : {300u, 600u, 1000u})
+    for (quint32 offset : {200u, 250u, 400u, 600u, 1000u})
         deliver(stick::ack(transfer, offset));
     EXPECT_TRUE(running.isDone());
-    EXPECT_EQ(progress, (QList<qint64>{300, 600, 1000}));
+    EXPECT_EQ(progress, (QList<qint64>{200, 250, 400, 600, 1000}));
+    EXPECT_EQ(log.mid(1), (QStringList{"stick data: 250 of 1000 acknowledged after 3 chunks",
+                                       "stick data: 600 of 1000 acknowledged after 3 chunks",
+                                       "stick data: 1000 of 1000 acknowledged after 3 chunks"}));
 }
-
-// MARK: how a stream fails
 
 TEST_F(DataTest, ATransferAbortedByTheStickFailsWithItsReason) {
     const QList<std::pair<quint8, StickError>> cases = {
-        {StickStatus::timeout, StickError::timeout()},
         {StickStatus::noSpace, StickError::storageFull()},
         {StickStatus::badRequest, StickError::refused({StickStatus::badRequest})},
-        {StickStatus::ok, StickError::refused({StickStatus::ok})},
     };
     for (const auto& [status, expected] : cases) {
         auto running = harness.start(send(file(1000), 400, 400));
         harness.settle();
         deliver(stick::aborted(transfer + 1, status)); // another transfer's: ignored
-        deliver(stick::ack(transfer + 1, 1000));
         EXPECT_FALSE(running.isDone());
         deliver(stick::aborted(transfer, status));
         ASSERT_TRUE(running.isDone());
@@ -231,14 +183,10 @@ TEST_F(DataTest, CancellationIsSeenAtTheNextPass) {
     harness.advance(200ms);
     stop.request_stop();
     harness.settle();
-    EXPECT_FALSE(running.isDone());
     // The event wait in progress runs to its end first.
+    EXPECT_FALSE(running.isDone());
     harness.advance(800ms);
-    ASSERT_TRUE(running.isDone());
     EXPECT_EQ(failureOf(running), StickError::cancelled());
-    EXPECT_EQ(chunks().size(), 1);
-
-    EXPECT_EQ(failureOf(send(file(10), 400, 400, stop.get_token())), StickError::cancelled());
     EXPECT_EQ(chunks().size(), 1);
 }
 
@@ -254,11 +202,9 @@ TEST_F(DataTest, TheLinkEndingInterruptsTheStream) {
 }
 
 TEST_F(DataTest, AFailedChunkWriteFailsTheStream) {
-    useOrderedStick();
-    link->dataFaults[1] = {0s, std::make_exception_ptr(StickError::bluetoothOff())};
-    link->dataFaults[2] = {0s, std::make_exception_ptr(std::runtime_error("gone"))};
+    link->dataFaults[0] = {0s, std::make_exception_ptr(StickError::bluetoothOff())};
+    link->dataFaults[1] = {0s, std::make_exception_ptr(std::runtime_error("gone"))};
     EXPECT_EQ(failureOf(send(file(1000))), StickError::bluetoothOff());
-    stick.received.clear();
     EXPECT_EQ(failureOf(send(file(1000))), StickError::transferInterrupted());
 }
 

@@ -63,7 +63,6 @@ TEST_F(OperationTest, ReadsEachStatusTheWayItsOperationDoes) {
         {"getInfo", StickStatus::ok, "\x01",
          StickError::protocolError("frame ends after 1 bytes, 2 needed")},
         {"begin", StickStatus::badName, {}, StickError::nameRejected("A.DST")},
-        {"begin", StickStatus::badExtension, {}, StickError::nameRejected("A.DST")},
         {"begin", StickStatus::tooLarge, {}, StickError::fileTooLarge(0)},
         {"begin", StickStatus::nameExists, {}, StickError::nameExists({"A.DST"})},
         {"begin", StickStatus::noSpace, {}, StickError::storageFull()},
@@ -73,21 +72,12 @@ TEST_F(OperationTest, ReadsEachStatusTheWayItsOperationDoes) {
         {"commit", StickStatus::hashMismatch, {}, StickError::integrityMismatch()},
         {"commit", StickStatus::incomplete, {}, StickError::refused({StickStatus::incomplete})},
         {"abort", StickStatus::noTransfer, {}, std::nullopt},
-        {"abort", StickStatus::ok, "ignored", std::nullopt},
         {"abort", StickStatus::badRequest, {}, StickError::refused({StickStatus::badRequest})},
         {"delete", StickStatus::notFound, {}, StickError::notFound("old.pes")},
         {"delete", StickStatus::noTransfer, {}, StickError::refused({StickStatus::noTransfer})},
-        {"delete", StickStatus::ok, "ignored", std::nullopt},
         {"identify", StickStatus::notFound, {}, StickError::refused({StickStatus::notFound})},
-        {"identify",
-         StickStatus::unsupportedVersion,
-         {},
-         StickError::firmwareIncompatible("?", "?")},
         {"lastResult", StickStatus::timeout, {}, StickError::timeout()},
-        {"lastResult", 200, {}, StickError::refused({200})},
         {"list", StickStatus::noMedium, {}, StickError::noMedium()},
-        {"list", StickStatus::ok, QByteArray::fromHex("0100ffff01"),
-         StickError::protocolError("frame ends after 5 bytes, 9 needed")},
     };
     for (const StatusCase& c : cases) {
         SCOPED_TRACE(std::string(c.operation) + " answered " +
@@ -140,8 +130,6 @@ TEST_F(OperationTest, CommitWaitsLongerThanOtherRequests) {
     EXPECT_EQ(harness.run(session->commit(1)), stored);
 }
 
-// MARK: listing
-
 // A stick whose LIST pages are given by the test, by start index.
 class ListTest : public SessionFixture {
 protected:
@@ -190,9 +178,7 @@ TEST_F(ListTest, StopsWhenTheStickSaysItIsDoneOrDoesNotMoveOn) {
     const QList<Case> cases = {
         {"no next page", {{0, page(9, std::nullopt, {"a"})}}, {0}},
         {"next index repeats the start", {{0, page(9, 1, {"a"})}, {1, page(9, 1, {"b"})}}, {0, 1}},
-        {"next index goes back", {{0, page(9, 5, {"a"})}, {5, page(9, 3, {"b"})}}, {0, 5}},
         {"total count reached", {{0, page(2, 2, {"a", "b"})}}, {0}},
-        {"next index 0 is not past start 0", {{0, page(9, 0, {"a"})}}, {0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);

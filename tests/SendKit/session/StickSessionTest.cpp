@@ -10,12 +10,9 @@ namespace {
 
 using RequestTest = SessionFixture;
 
-QCoro::Task<StickSession::Response> lastResultExchange(StickSession& session,
-                                                       std::chrono::nanoseconds timeout = 5s) {
-    return session.exchange(StickOpcode::lastResult, timeout, &StickRequest::lastResult);
+QCoro::Task<StickSession::Response> lastResultExchange(StickSession& session) {
+    return session.exchange(StickOpcode::lastResult, 5s, &StickRequest::lastResult);
 }
-
-// MARK: sequence numbers, matching, time-outs
 
 TEST_F(RequestTest, NumbersRequestsFromOneWrapsPastZeroAndReturnsAnyStatusUnjudged) {
     answerEveryRequest(StickStatus::busy, "\x01\x02");
@@ -31,32 +28,26 @@ TEST_F(RequestTest, NumbersRequestsFromOneWrapsPastZeroAndReturnsAnyStatusUnjudg
 }
 
 TEST_F(RequestTest, IgnoresFramesNoRequestWaitsForAndGoesOnAfterATimeOut) {
+    // Garbage, the right seq with the wrong opcode, the right opcode with the wrong seq.
     link->answerControl = [](const QByteArray& request) {
         const auto frame = StickRequest::Frame::parse(request);
-        return QList<QByteArray>{
-            QByteArray("\x05\x00", 2),
-            stick::response(wireByte(StickOpcode::lastResult), frame.seq),
-            stick::response(frame.opcode, quint8(frame.seq + 1)),
-        };
+        return QList<QByteArray>{QByteArray("\x05\x00", 2),
+                                 stick::response(wireByte(StickOpcode::lastResult), frame.seq),
+                                 stick::response(frame.opcode, quint8(frame.seq + 1))};
     };
     EXPECT_EQ(failureOf(session->getInfo()), StickError::timeout());
     EXPECT_EQ(harness.now(), 5s);
-    EXPECT_EQ(logLines("stick reply to op").size(), 2);
-    EXPECT_EQ(logLines("stick sent a frame that does not parse").size(), 1);
 
     // The reply that comes too late is dropped as well.
     link->deliver(stick::responseTo(link->controlFrames().at(0), StickStatus::ok,
                                     StickReply::payload(stick::info())));
     harness.settle();
-    EXPECT_EQ(logLines("stick reply to op").size(), 3);
     EXPECT_EQ(session->info(), std::nullopt);
 
     answerEveryRequest(StickStatus::ok, StickReply::payload(stick::info()));
     EXPECT_EQ(harness.run(session->getInfo()), stick::info());
     EXPECT_EQ(requests().at(1).seq, 2);
 }
-
-// MARK: turns
 
 TEST_F(RequestTest, CallersTakeTurnsInArrivalOrder) {
     // The stick answers each request one second after it came.
@@ -66,77 +57,43 @@ TEST_F(RequestTest, CallersTakeTurnsInArrivalOrder) {
             1s, [this, request] { link->deliver(stick::responseTo(request)); }));
         return QList<QByteArray>{};
     };
-    QList<std::chrono::nanoseconds> sentAt;
-    auto exchangeAt = [&](StickSession& s) {
-        return s.exchange(StickOpcode::identify, 5s, [&](quint8 seq) {
-            sentAt << harness.now();
-            return StickRequest::identify(seq, 1);
-        });
-    };
     // Tasks start running when created, so they are created one statement at a time.
-    auto first = harness.start(exchangeAt(*session));
-    auto second = harness.start(exchangeAt(*session));
+    auto first = harness.start(session->identify(1));
+    auto second = harness.start(session->identify(2));
     auto third = harness.start(lastResultExchange(*session));
+    harness.settle();
+    EXPECT_EQ(link->controlFrames().size(), 1);
     harness.run(third);
     EXPECT_TRUE(first.isDone() && second.isDone());
     const auto sent = requests();
     ASSERT_EQ(sent.size(), 3);
-    EXPECT_EQ((QList<quint8>{sent[0].seq, sent[1].seq, sent[2].seq}), (QList<quint8>{1, 2, 3}));
+    EXPECT_EQ(StickRequest::decodeIdentify(sent[1].body), 2);
     EXPECT_EQ(sent[2].opcode, wireByte(StickOpcode::lastResult));
-    EXPECT_EQ(sentAt, (QList<std::chrono::nanoseconds>{0s, 1s}));
     EXPECT_EQ(harness.now(), 3s);
 }
-
-TEST_F(RequestTest, ATimedOutRequestHandsTheTurnOn) {
-    link->answerControl = [](const QByteArray& request) {
-        if (StickRequest::Frame::parse(request).seq == 1)
-            return QList<QByteArray>{};
-        return QList<QByteArray>{stick::responseTo(request)};
-    };
-    auto first = harness.start(lastResultExchange(*session));
-    auto second = harness.start(session->identify(5));
-    harness.settle();
-    EXPECT_EQ(link->controlFrames().size(), 1);
-    harness.run(second);
-    EXPECT_EQ(harness.now(), 5s);
-    EXPECT_THROW(first.result(), StickError);
-    EXPECT_EQ(requests().at(1).seq, 2);
-}
-
-// MARK: write failures
 
 TEST_F(RequestTest, AFailedWriteEndsTheRequestWithItsErrorUnlessTheReplyCameFirst) {
     link->controlFaults[0] = {0s, std::make_exception_ptr(StickError::bluetoothOff())};
     link->controlFaults[1] = {2s, std::make_exception_ptr(std::runtime_error("socket gone"))};
     EXPECT_EQ(failureOf(session->identify(1)), StickError::bluetoothOff());
     EXPECT_EQ(failureOf(session->identify(1)), StickError::transferInterrupted());
-    EXPECT_EQ(harness.now(), 2s);
 
     answerEveryRequest();
     link->controlFaults[2] = {1s, std::make_exception_ptr(StickError::timeout())};
     EXPECT_NO_THROW(harness.run(session->identify(1)));
-    EXPECT_EQ(harness.now(), 2s);
     harness.advance(2s);
-    EXPECT_EQ(logLines("stick request IDENTIFY could").size(), 2);
     EXPECT_NO_THROW(harness.run(session->identify(1)));
-    EXPECT_EQ(requests().at(3).seq, 4);
 }
 
-// MARK: the link's end
-
 TEST_F(RequestTest, LinkEndFailsEveryWaiterAndClosesForGood) {
-    const QByteArray queuedNack = stick::nack(2, 100);
-    link->deliver(queuedNack);
+    link->deliver(stick::nack(2, 100));
     auto commit = harness.start(session->commit(1));
     auto waitingTurn = harness.start(session->identify(1));
     auto stateChanges = session->stateChanges();
     harness.advance(30s);
-    ASSERT_EQ(link->controlFrames().size(), 1);
 
     link->end();
     harness.settle();
-    EXPECT_EQ(logLines("stick link closed"),
-              QStringList{"stick link closed while waiting for COMMIT"});
     EXPECT_EQ(harness.now(), 30s);
     EXPECT_EQ(failureOf(commit), StickError::transferInterrupted());
     EXPECT_EQ(failureOf(waitingTurn), StickError::transferInterrupted());
@@ -159,8 +116,6 @@ TEST_F(RequestTest, LinkEndWakesAnEventWaiterWithNone) {
     EXPECT_EQ(waiting.result(), std::nullopt);
 }
 
-// MARK: events
-
 TEST_F(RequestTest, TransferEventsAreHandedOutInArrivalOrder) {
     link->deliver(stick::nack(1, 400));
     link->deliver(stick::event({StickEvent::Unknown{0xC9}}));
@@ -180,19 +135,10 @@ TEST_F(RequestTest, TransferEventsAreHandedOutInArrivalOrder) {
               (StickEvent{StickEvent::TransferAborted{1, StickStatus{StickStatus::noSpace}}}));
     EXPECT_EQ(harness.runWithoutTime(session->nextEvent(1s)),
               (StickEvent{StickEvent::Ack{1, 900}}));
-
-    // Acks and unknown events are too common or too meaningless to log.
-    EXPECT_EQ(logLines("stick event"),
-              (QStringList{"stick event nack(transferID: 1, expectedOffset: 400)",
-                           "stick event transferAborted(transferID: 1, status: NO_SPACE)"}));
 }
 
 TEST_F(RequestTest, StateChangesArePublishedAndKeepTheCachedInfoCurrent) {
     auto changes = session->stateChanges();
-    link->deliver(stick::stateChanged(2, 1, 0x80));
-    harness.settle();
-    EXPECT_EQ(session->info(), std::nullopt);
-
     answerEveryRequest(StickStatus::ok, StickReply::payload(stick::info()));
     harness.run(session->getInfo());
     link->deliver(stick::stateChanged(0, 1));
@@ -202,14 +148,12 @@ TEST_F(RequestTest, StateChangesArePublishedAndKeepTheCachedInfoCurrent) {
     expected.usbState = StickUSBState::fromByte(3);
     expected.activeVolume = 2;
     EXPECT_EQ(session->info(), expected);
-    // Only the newest undelivered change is kept.
+    // Only the newest undelivered change is kept, and none is a transfer event.
     EXPECT_EQ(harness.runWithoutSuspending(nextOf(changes)),
               (StickEvent{StickEvent::StateChanged{StickUSBState::fromByte(3), 2, 0}}));
     EXPECT_EQ(changes.size(), 0u);
     EXPECT_EQ(harness.run(session->nextEvent(1s)), std::nullopt);
 }
-
-// MARK: release
 
 TEST_F(RequestTest, AReleasedSessionIsNeverTouchedAgain) {
     session.reset();
@@ -222,18 +166,16 @@ TEST_F(RequestTest, AReleasedSessionIsNeverTouchedAgain) {
 }
 
 TEST_F(RequestTest, AnOperationInProgressOutlivesItsSession) {
+    // The write fails only after the reply came and the session is gone.
     link->controlFaults[0] = {3s, std::make_exception_ptr(std::runtime_error("late"))};
     auto running = harness.start(session->getInfo());
     session.reset();
     harness.advance(1s);
     link->deliver(stick::response(1, 1, StickStatus::ok, StickReply::payload(stick::info())));
     EXPECT_EQ(harness.run(running), stick::info());
-    // The write's failure comes after the reply and after the state is gone.
     harness.advance(5s);
     link->end();
     harness.settle();
-    EXPECT_TRUE(logLines("stick request GET_INFO could").isEmpty());
-    EXPECT_TRUE(logLines("stick link closed").isEmpty());
 }
 
 } // namespace
