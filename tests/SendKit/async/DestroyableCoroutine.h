@@ -33,3 +33,9 @@ private:
         : m_handle(handle) {}
     std::coroutine_handle<promise_type> m_handle;
 };
+
+// Awaits in a frame the caller may destroy, handing what the await yields to `then`.
+template <class Awaitable, class Then>
+DestroyableCoroutine awaitThen(Awaitable awaitable, Then then) {
+    then(co_await awaitable);
+}

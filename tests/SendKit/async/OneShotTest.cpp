@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QString>
 #include <QStringList>
 
 #include <stdexcept>
@@ -16,87 +15,59 @@ QCoro::Task<int> awaitInt(OneShot<int> shot) {
     co_return co_await shot;
 }
 
-QCoro::Task<void> awaitAndNote(OneShot<void> shot, QStringList& trace, QString name) {
-    co_await shot;
-    trace << name;
-}
-
 } // namespace
 
-TEST(OneShot, resumesItsAwaiterWithTheValueOrTheExceptionAndOnlyTheFirstCounts) {
+TEST(OneShot, resumesItsOneAwaiterOnceWithTheValueOrTheException) {
     TestHarness harness;
     OneShot<int> valued;
     auto value = harness.start(awaitInt(valued));
     EXPECT_TRUE(valued.isAwaited());
+    EXPECT_THROW(harness.run(awaitInt(valued)), std::logic_error); // a second awaiter
     EXPECT_TRUE(valued.resume(7));
     EXPECT_FALSE(valued.resume(2));
     EXPECT_FALSE(valued.fail(std::runtime_error("late")));
     EXPECT_EQ(harness.run(value), 7);
-    EXPECT_FALSE(valued.resume(3));
+    EXPECT_THROW(harness.run(awaitInt(valued)), std::logic_error); // awaited again
 
     OneShot<int> failed;
-    auto error = harness.start(awaitInt(failed));
     failed.fail(std::runtime_error("link lost"));
-    EXPECT_THROW(harness.run(error), std::runtime_error);
+    EXPECT_THROW(harness.runWithoutSuspending(awaitInt(failed)), std::runtime_error);
 }
 
 TEST(OneShot, resumptionIsPostedInResumeOrderNotRunInsideTheResumer) {
     TestHarness harness;
-    OneShot<void> a, b, c;
+    OneShot<int> a, b, c;
     QStringList trace;
-    auto waiters = {harness.start(awaitAndNote(a, trace, "a")),
-                    harness.start(awaitAndNote(b, trace, "b")),
-                    harness.start(awaitAndNote(c, trace, "c"))};
-    c.resume();
-    a.resume();
-    b.resume();
+    auto note = [&](OneShot<int> shot, QString name) {
+        return awaitThen(shot, [&trace, name](int) { trace << name; });
+    };
+    auto waiters = {note(a, "a"), note(b, "b"), note(c, "c")};
+    c.resume(3);
+    a.resume(1);
+    b.resume(2);
     trace << "resumer returned";
     harness.settle();
     EXPECT_EQ(trace, (QStringList{"resumer returned", "c", "a", "b"}));
-    for (auto waiter : waiters)
-        EXPECT_TRUE(waiter.isDone());
     EXPECT_EQ(harness.now(), std::chrono::nanoseconds::zero());
-}
-
-TEST(OneShot, canBeAwaitedOnlyOnceAndByOneCoroutine) {
-    TestHarness harness;
-    OneShot<int> consumed;
-    consumed.resume(1);
-    EXPECT_EQ(harness.runWithoutSuspending(awaitInt(consumed)), 1);
-    EXPECT_THROW(harness.run(awaitInt(consumed)), std::logic_error);
-
-    OneShot<int> contested;
-    auto first = harness.start(awaitInt(contested));
-    EXPECT_THROW(harness.run(awaitInt(contested)), std::logic_error);
-    contested.resume(2);
-    EXPECT_EQ(harness.run(first), 2);
 }
 
 TEST(OneShot, aWaiterDestroyedBeforeItsResumptionIsNeverResumed) {
     TestHarness harness;
-    OneShot<int> shot;
     int resumed = 0;
-    auto waiter = [](OneShot<int> shot, int& resumed) -> DestroyableCoroutine {
-        co_await shot;
-        ++resumed;
-    };
+    auto count = [&](OneShot<int> shot) { return awaitThen(shot, [&](int) { ++resumed; }); };
 
-    // Destroyed while parked: the later resume posts nothing that touches it.
-    auto gone = waiter(shot, resumed);
-    gone.destroy();
+    OneShot<int> shot; // destroyed while parked: the later resume posts nothing that touches it
+    count(shot).destroy();
     EXPECT_FALSE(shot.isAwaited());
-    // Destroyed after the resume was posted but before it ran.
-    OneShot<int> posted;
-    auto goneLater = waiter(posted, resumed);
+    OneShot<int> posted; // destroyed after the resume was posted but before it ran
+    auto goneLater = count(posted);
     posted.resume(1);
     goneLater.destroy();
     harness.settle();
     EXPECT_EQ(resumed, 0);
 
-    // The value is still there for a later waiter.
-    auto next = waiter(shot, resumed);
+    auto next = count(shot); // the value is still there for a later waiter
     shot.resume(2);
     harness.settle();
-    EXPECT_TRUE(next.isDone());
     EXPECT_EQ(resumed, 1);
 }
