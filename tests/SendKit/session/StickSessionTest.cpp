@@ -107,15 +107,6 @@ TEST_F(RequestTest, LinkEndFailsEveryWaiterAndClosesForGood) {
     EXPECT_EQ(harness.runWithoutTime(session->nextEvent(1s)), std::nullopt);
 }
 
-TEST_F(RequestTest, LinkEndWakesAnEventWaiterWithNone) {
-    auto waiting = harness.start(session->nextEvent(10s));
-    harness.advance(3s);
-    link->end();
-    harness.settle();
-    ASSERT_TRUE(waiting.isDone());
-    EXPECT_EQ(waiting.result(), std::nullopt);
-}
-
 TEST_F(RequestTest, TransferEventsAreHandedOutInArrivalOrder) {
     link->deliver(stick::nack(1, 400));
     link->deliver(stick::event({StickEvent::Unknown{0xC9}}));
