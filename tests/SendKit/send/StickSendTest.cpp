@@ -54,7 +54,6 @@ TEST(StickSendChecks, AFileThatBreaksALimitStopsTheSendBeforeAnyTransfer) {
         {"illegal second name",
          {stickFile("fine.dst", 100), stickFile("bad/name.dst", 100)},
          StickError::nameRejected("bad/name.dst")},
-        {"unknown extension", {stickFile("notes.txt", 100)}, StickError::nameRejected("notes.txt")},
         {"empty file",
          {stickFile("fine.dst", 100), stickFile("empty.pes", 0)},
          StickError::protocolError("empty file empty.pes")},
@@ -131,30 +130,21 @@ TEST(StickSendOverwrite, WithOverwriteTheSameListIsSentAndBeginCarriesTheFlag) {
 
 TEST(StickSendPhases, EachFileStreamsThenVerifiesWithFractionsRisingToOneAtTheLastAck) {
     SendRig rig;
-    const QList<StickFile> files = {stickFile("a.inf", 20'000), stickFile("b.dst", 9'000, 1),
-                                    stickFile("c.pes", 30'000, 2)};
-    rig.send(files);
+    rig.send({stickFile("a.inf", 20'000), stickFile("b.dst", 39'000, 1)});
 
-    EXPECT_EQ(outline(rig.phases),
-              (QStringList{"checking", "sending a.inf", "verifying a.inf", "sending b.dst",
-                           "verifying b.dst", "sending c.pes", "verifying c.pes"}));
-    const qsizetype lastSending = rig.phases.size() - 2;
-    ASSERT_GT(lastSending, 0);
-    EXPECT_EQ(rig.phases[lastSending], sending(1.0, "c.pes"));
+    EXPECT_EQ(outline(rig.phases), (QStringList{"checking", "sending a.inf", "verifying a.inf",
+                                                "sending b.dst", "verifying b.dst"}));
+    // The last acknowledgement of a file completes exactly its share of all bytes.
+    const auto aDone = rig.phases.indexOf(verifying("a.inf"));
+    EXPECT_EQ(rig.phases[aDone - 1], sending(20'000 / 59'000.0, "a.inf"));
+    EXPECT_EQ(rig.phases[rig.phases.size() - 2], sending(1.0, "b.dst"));
     double previous = 0;
-    for (qsizetype i = 0; i < lastSending; ++i) {
-        const auto* phase = std::get_if<StickSendPhase::Sending>(&rig.phases[i].value);
-        if (!phase)
-            continue;
-        EXPECT_GE(phase->fraction, previous) << "phase " << i;
-        EXPECT_LT(phase->fraction, 1.0) << "phase " << i;
-        previous = phase->fraction;
-        // The last acknowledgement of a file completes exactly its share.
-        if (rig.phases[i + 1] == verifying("a.inf")) {
-            EXPECT_EQ(phase->fraction, 20'000 / 59'000.0);
+    for (const StickSendPhase& phase : rig.phases) {
+        if (const auto* sending = std::get_if<StickSendPhase::Sending>(&phase.value)) {
+            EXPECT_GE(sending->fraction, previous);
+            previous = sending->fraction;
         }
     }
-    EXPECT_EQ(rig.phases.last(), verifying("c.pes"));
 }
 
 // --- The receipt -------------------------------------------------------------------------------
@@ -190,7 +180,6 @@ TEST(StickSendIntegrity, WhatTheStickReadsBackMustBeWhatWasSent) {
     };
     const QList<Case> cases = {
         {"staged byte corrupted", {.corruptStagedByteAt = 5'000}, {}},
-        {"read-back differs", {.corruptReadback = true}, {}},
         {"digest differs in one byte",
          {},
          [](StickFrame::Response& response) {

@@ -53,10 +53,7 @@ QCoro::Task<void> TappedLink::writeControl(QByteArray frame) {
 }
 
 QCoro::Task<void> TappedLink::writeData(QByteArray frame, std::stop_token stop) {
-    if (m_tap->failingChunks && m_tap->chunksWritten >= m_tap->chunksBeforeFailure)
-        throw *m_tap->failingChunks;
-    ++m_tap->chunksWritten;
-    co_await m_inner->writeData(frame, stop);
+    return m_inner->writeData(std::move(frame), stop);
 }
 
 QCoro::Task<void> TappedLink::close() {

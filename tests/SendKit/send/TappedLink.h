@@ -11,7 +11,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <set>
 
 // What the tap of every link to one simulated stick sees and does: it records the requests, and
@@ -33,12 +32,8 @@ struct LinkTap {
     std::set<StickOpcode> lost;
     // Writing these requests fails with the error.
     std::map<StickOpcode, StickError> failingWrites;
-    // Every data chunk write fails with this error once this many chunks have gone through.
-    std::optional<StickError> failingChunks;
-    int chunksBeforeFailure = 0;
 
     int linksOpened = 0;
-    int chunksWritten = 0;
 
     // The opcodes of the requests, in order.
     QList<StickOpcode> opcodes() const;
