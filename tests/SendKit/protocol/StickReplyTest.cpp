@@ -77,17 +77,7 @@ TEST(StickReply, decodesTheOtherRepliesAndRejectsTheirFlaws) {
 
 // The simulated stick answers with these encoders; the host must read back what it wrote.
 TEST(StickReply, stickSidePayloadsDecodeBack) {
-    StickInfo info;
-    info.protocolMajor = 1;
-    info.capabilities = 5;
-    info.firmwareVersion = "1.0.0";
-    info.deviceName = "Loop";
-    info.maxChunk = 507;
-    info.maxFileSize = 1572864;
-    info.window = 16384;
-    info.usbState = {StickUSBState::Unknown{4}};
-    info.volumes = {{{StickVolume::Kind::Internal{}}, true, true, false, 13400000, 42},
-                    {{StickVolume::Kind::SDCard{}}, false, false, true, 0, 0}};
+    const StickInfo info = StickReply::info(infoPayload);
     EXPECT_EQ(StickReply::info(StickReply::payload(info)), info);
 
     const StickReply::ListPage page{2, 36, {{"a.dst", 1, 2}, {"b.dst", 3, 4}}};
