@@ -17,49 +17,31 @@ QStringList namesOf(const QList<StickDesign>& designs) {
 
 } // namespace
 
-TEST(StickDesigns, GroupsFilesSharingABaseNameAndSortsNewestFirst) {
-    const QList<StickFileEntry> listing{entry(u"ROSE.DST"_qs, 10), entry(u"rose.inf"_qs, 20),
-                                        entry(u"Tulip.pes"_qs, 15)};
+TEST(StickDesigns, GroupsByBaseNameNamedAfterTheFirstStitchFileNewestFirst) {
+    const QList<StickFileEntry> listing{entry(u"rose.inf"_qs, 20),  entry(u"ROSE.png"_qs),
+                                        entry(u"Rose.dst"_qs, 10),  entry(u"rOsE.pes"_qs),
+                                        entry(u"Tulip.pes"_qs, 15), entry(u"a.png"_qs, 30),
+                                        entry(u"A.inf"_qs)};
     const QList<StickDesign> designs = StickDesigns::group(listing);
-
-    ASSERT_EQ(designs.size(), 2);
-    EXPECT_EQ(designs[0], (StickDesign{u"ROSE"_qs, {listing[0]}, {listing[1]}}));
-    EXPECT_EQ(designs[0].newest(), 20u);
-    EXPECT_EQ(designs[1], (StickDesign{u"Tulip"_qs, {listing[2]}, {}}));
-    EXPECT_EQ(designs[1].newest(), 15u);
-}
-
-TEST(StickDesigns, NamesADesignAfterItsFirstStitchFile) {
-    const QList<StickDesign> designs =
-        StickDesigns::group({entry(u"rose.inf"_qs), entry(u"ROSE.png"_qs), entry(u"Rose.dst"_qs),
-                             entry(u"rOsE.pes"_qs)});
-    ASSERT_EQ(designs.size(), 1);
-    EXPECT_EQ(designs[0].name, u"Rose"_qs);
-    EXPECT_EQ(designs[0].id(), u"rose"_qs);
-    EXPECT_EQ(designs[0].fileNames(),
-              (QStringList{u"Rose.dst"_qs, u"rOsE.pes"_qs, u"rose.inf"_qs, u"ROSE.png"_qs}));
-    EXPECT_FALSE(designs[0].isOrphan());
-}
-
-TEST(StickDesigns, KeepsCompanionOnlyDesignsAsOrphans) {
-    const QList<StickDesign> designs =
-        StickDesigns::group({entry(u"a.png"_qs), entry(u"A.inf"_qs)});
-    ASSERT_EQ(designs.size(), 1);
-    EXPECT_EQ(designs[0].name, u"a"_qs);
-    EXPECT_TRUE(designs[0].stitchFiles.isEmpty());
-    EXPECT_EQ(designs[0].companions.size(), 2);
+    ASSERT_EQ(designs.size(), 3);
+    EXPECT_EQ(designs[0], (StickDesign{u"a"_qs, {}, {listing[5], listing[6]}}));
     EXPECT_TRUE(designs[0].isOrphan());
+    EXPECT_EQ(designs[1],
+              (StickDesign{u"Rose"_qs, {listing[2], listing[3]}, {listing[0], listing[1]}}));
+    EXPECT_EQ(designs[1].id(), u"rose"_qs);
+    EXPECT_EQ(designs[1].fileNames(),
+              (QStringList{u"Rose.dst"_qs, u"rOsE.pes"_qs, u"rose.inf"_qs, u"ROSE.png"_qs}));
+    EXPECT_FALSE(designs[1].isOrphan());
+    EXPECT_EQ(designs[1].newest(), 20u);
+    EXPECT_EQ(designs[2], (StickDesign{u"Tulip"_qs, {listing[4]}, {}}));
 }
 
 TEST(StickDesigns, TreatsUnknownAndMissingExtensionsAsStitchFiles) {
-    const QList<StickDesign> designs =
-        StickDesigns::group({entry(u"notes.txt"_qs), entry(u"README"_qs), entry(u"x.tar.gz"_qs),
-                             entry(u"x.tar.png"_qs)});
+    const QList<StickFileEntry> listing{entry(u"notes.txt"_qs), entry(u"README"_qs),
+                                        entry(u"x.tar.gz"_qs), entry(u"x.tar.png"_qs)};
+    const QList<StickDesign> designs = StickDesigns::group(listing);
     EXPECT_EQ(namesOf(designs), (QStringList{u"notes"_qs, u"README"_qs, u"x.tar"_qs}));
-    EXPECT_EQ(designs[0].stitchFiles.size(), 1);
-    EXPECT_EQ(designs[1].stitchFiles.size(), 1);
-    EXPECT_EQ(designs[2].stitchFiles.size(), 1);
-    EXPECT_EQ(designs[2].companions.size(), 1);
+    EXPECT_EQ(designs[2], (StickDesign{u"x.tar"_qs, {listing[2]}, {listing[3]}}));
 }
 
 TEST(StickDesigns, KeepsListingOrderAmongEqualTimes) {
@@ -80,7 +62,6 @@ TEST(StickDesigns, NeverDropsOrMergesEntries) {
     for (const StickDesign& design : designs)
         placed += design.files().size();
     EXPECT_EQ(placed, listing.size());
-    EXPECT_TRUE(StickDesigns::group({}).isEmpty());
 }
 
 TEST(StickDesign, SumsSizesBeyondThirtyTwoBits) {
@@ -89,5 +70,4 @@ TEST(StickDesign, SumsSizesBeyondThirtyTwoBits) {
                              {entry(u"big.inf"_qs, 11, 0xFFFFFFFFu)}};
     EXPECT_EQ(design.totalSize(), 2 * quint64(0xFFFFFFFFu) + 2);
     EXPECT_EQ(design.newest(), 11u);
-    EXPECT_EQ((StickDesign{u"empty"_qs, {}, {}}).newest(), 0u);
 }
