@@ -68,10 +68,6 @@ TEST(StickSendChecks, AFileThatBreaksALimitStopsTheSendBeforeAnyTransfer) {
                      volume.isActive = false;
              });
          }},
-        {"incompatible stick",
-         {stickFile("rose.dst", 100)},
-         StickError::firmwareIncompatible("2.0", "1.0.0"),
-         [](SendRig& rig) { rig.stick->setFaults({.protocolMajor = 2}); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "SendKit/StickError.h"
 #include "SendKit/loopback/LoopbackLink.h"
 #include "SendKit/protocol/StickFrame.h"
 #include "SendKit/protocol/StickOpcode.h"
@@ -15,7 +14,7 @@
 
 // What the tap of every link to one simulated stick sees and does: it records the requests, and
 // plays the misbehaviour the simulated stick does not offer itself — answers that say something
-// else, requests that get lost, writes that fail.
+// else, and requests that get lost.
 struct LinkTap {
     // Every request written on any tapped link, in order, with the link's number (0 for the first
     // link opened).
@@ -30,8 +29,6 @@ struct LinkTap {
     std::map<StickOpcode, std::function<void(StickFrame::Response&)>> rewrite;
     // These requests never reach the stick.
     std::set<StickOpcode> lost;
-    // Writing these requests fails with the error.
-    std::map<StickOpcode, StickError> failingWrites;
 
     int linksOpened = 0;
 
