@@ -121,7 +121,6 @@ TEST(StickSendRecovery, OtherCommitFailuresEndTheSendWithoutReconnectingOrAborti
 
 TEST(StickSendAbort, AStoppedStreamIsFollowedByExactlyOneAbortWhateverBecomesOfIt) {
     const QList<std::pair<const char*, std::function<void(LinkTap&)>>> abortFates = {
-        {"answered", [](LinkTap&) {}},
         {"refused",
          [](LinkTap& tap) {
              tap.rewrite[StickOpcode::abort] = [](StickFrame::Response& response) {
