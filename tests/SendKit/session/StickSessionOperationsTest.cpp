@@ -34,8 +34,6 @@ QCoro::Task<void> runOperation(StickSession& session, const QString& operation) 
         co_await session.list();
     else if (operation == "delete")
         co_await session.deleteFile(QStringLiteral("old.pes"));
-    else if (operation == "identify")
-        co_await session.identify(5);
     else if (operation == "lastResult")
         co_await session.lastResult();
     else
