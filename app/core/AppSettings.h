@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QSet>
+#include <QSettings>
+#include <QUuid>
+
+#include <optional>
+
+// The per-user settings of the application and the terminal tool, in one QSettings file
+// (organisation "Brindle", application "Brindle Stick"), so the tool and the window remember the
+// same stick.
+class AppSettings {
+public:
+    AppSettings();
+
+    // Whether the tray item is shown ("menuBar", default true).
+    bool menuBar() const;
+    void setMenuBar(bool shown);
+
+    // The stick connected last ("stick.lastID"), if any.
+    std::optional<QUuid> lastStickID() const;
+    void setLastStickID(const std::optional<QUuid>& id);
+
+    // The sticks the person has confirmed by the name on their display ("stick.confirmedIDs").
+    QSet<QUuid> confirmedStickIDs() const;
+    void setConfirmedStickIDs(const QSet<QUuid>& ids);
+
+private:
+    mutable QSettings m_settings;
+};
