@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <exception>
+#include <optional>
 
 // An error reported by the Bluetooth platform, reduced to the kinds the link tells apart and the
 // platform's own description. Each platform maps its native errors onto these kinds in one place;
@@ -30,14 +31,16 @@ public:
 
     BluetoothPlatformError(Kind kind, QString description);
 
-    Kind kind() const noexcept {
-        return m_kind;
-    }
-    const QString& description() const noexcept {
-        return m_description;
-    }
+    Kind kind() const noexcept { return m_kind; }
+    const QString& description() const noexcept { return m_description; }
     // Whether the kind is an attribute (ATT) error.
     bool isAttributeError() const noexcept;
+
+    // The log form: the type, the kind and the quoted description, such as
+    // BluetoothPlatformError.connectionTimedOut("Connection timed out").
+    QString text() const;
+    // text(), or "none" for no error.
+    static QString describe(const std::optional<BluetoothPlatformError>& error);
 
     const char* what() const noexcept override;
 

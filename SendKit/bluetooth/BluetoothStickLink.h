@@ -11,13 +11,18 @@
 #include <memory>
 #include <optional>
 
+class BluetoothPeripheral;
+class BluetoothPlatform;
+class Clock;
 class StickCentral;
+class StickError;
 
 // The link to one stick over its GATT service, for one connection attempt: set-up (connect,
 // discover, pair by an encrypted read, subscribe), request writes with response, data chunks
 // written without response under the platform's flow control, the frames the stick notifies, and
 // the optional diagnostics record. Every piece of platform work is one named step under a
-// time-out, one at a time. Only StickCentral makes one.
+// time-out, one at a time. Only StickCentral makes one; a link that goes away closes its
+// connection.
 class BluetoothStickLink : public StickLink {
 public:
     ~BluetoothStickLink() override;
@@ -39,7 +44,21 @@ public:
 private:
     friend class StickCentral;
     class State;
-    explicit BluetoothStickLink(std::shared_ptr<State> state);
+    using PhaseHandler = std::function<void(StickConnectPhase)>;
+
+    // The platform is held weakly: the central that owns it may go first.
+    BluetoothStickLink(std::shared_ptr<BluetoothPeripheral> peripheral,
+                       std::weak_ptr<BluetoothPlatform> platform, Clock& clock);
+
+    // Connects, discovers the stick's service, pairs and subscribes; on failure the link is
+    // closed and the error thrown.
+    QCoro::Task<void> establish(PhaseHandler phase);
+    // The platform reports the connection made: the "connect" step is done.
+    void connected();
+    // The connection failed or dropped, or Bluetooth went away: what is outstanding fails with
+    // the error and the link is closed for good.
+    void shutDown(const StickError& error);
+    bool isClosed() const;
 
     std::shared_ptr<State> m_state;
 };
