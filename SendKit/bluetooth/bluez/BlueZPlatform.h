@@ -24,8 +24,8 @@ public:
 
     void scanForPeripherals(QUuid service) override;
     void stopScan() override;
-    QList<std::shared_ptr<BluetoothPeripheral>> retrieveConnectedPeripherals(
-        QUuid service) override;
+    QList<std::shared_ptr<BluetoothPeripheral>>
+    retrieveConnectedPeripherals(QUuid service) override;
     QList<std::shared_ptr<BluetoothPeripheral>> retrievePeripherals(QUuid identifier) override;
 
     void connect(std::shared_ptr<BluetoothPeripheral> peripheral) override;
