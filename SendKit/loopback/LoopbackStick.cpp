@@ -1,6 +1,7 @@
 #include "SendKit/loopback/LoopbackStick.h"
 
 #include "SendKit/StickError.h"
+#include "SendKit/async/AsyncQueue.h"
 #include "SendKit/files/StickFileName.h"
 #include "SendKit/loopback/LoopbackLink.h"
 #include "SendKit/protocol/StickEvent.h"
@@ -63,12 +64,22 @@ void LoopbackStick::store(const QString& name, const QByteArray& data, quint32 m
 }
 
 std::unique_ptr<LoopbackLink> LoopbackStick::connect() {
+    AsyncQueue<QByteArray> replies(AsyncQueuePolicy::Unbounded);
+    const QUuid id = connect([replies](std::optional<QByteArray> frame) mutable {
+        if (frame)
+            replies.push(std::move(*frame));
+        else
+            replies.finish();
+    });
+    return std::unique_ptr<LoopbackLink>(new LoopbackLink(id, shared_from_this(), replies));
+}
+
+QUuid LoopbackStick::connect(Outbox outbox) {
     if (m_connection)
         throw StickError::stickUnreachable();
     m_connection = QUuid::createUuid();
-    m_outbox.emplace(AsyncQueuePolicy::Unbounded);
-    return std::unique_ptr<LoopbackLink>(
-        new LoopbackLink(*m_connection, shared_from_this(), *m_outbox));
+    m_outbox = std::move(outbox);
+    return *m_connection;
 }
 
 void LoopbackStick::disconnect(const QUuid& connection) {
@@ -76,8 +87,7 @@ void LoopbackStick::disconnect(const QUuid& connection) {
         return;
     m_connection.reset();
     m_transfer.reset();
-    m_outbox->finish();
-    m_outbox.reset();
+    std::exchange(m_outbox, {})(std::nullopt);
 }
 
 bool LoopbackStick::isCurrent(const QUuid& connection) const {
@@ -346,7 +356,7 @@ LoopbackStick::Answer LoopbackStick::lastResult(const QByteArray& body) const {
 void LoopbackStick::send(const QByteArray& frame) {
     // With no connection open there is nobody to hear it.
     if (m_outbox)
-        m_outbox->push(frame);
+        m_outbox(frame);
 }
 
 void LoopbackStick::send(const StickEvent& event) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "SendKit/async/AsyncQueue.h"
 #include "SendKit/protocol/StickRequest.h"
 #include "SendKit/protocol/StickUSBState.h"
 
@@ -10,6 +9,7 @@
 #include <QUuid>
 #include <QtGlobal>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -90,8 +90,14 @@ public:
     // Chunk frames that arrived while a transfer was open, dropped ones included.
     qint64 chunksReceived() const { return m_chunksReceived; }
 
+    // Where the open connection's reply and event frames go, in order; none once it closes.
+    using Outbox = std::function<void(std::optional<QByteArray> frame)>;
+
     // Opens the one connection; throws StickError::stickUnreachable while one is open.
     std::unique_ptr<LoopbackLink> connect();
+    // The same for a transport that carries the frames itself (the simulated radio): returns the
+    // connection's identifier. The outbox is called from inside the stick's operations.
+    QUuid connect(Outbox outbox);
     // Closes the connection if it is the one open; the stored files and the last result stay.
     void disconnect(const QUuid& connection);
     bool isCurrent(const QUuid& connection) const;
@@ -160,5 +166,5 @@ private:
     quint8 m_nextID = 1;
     LastResult m_last;
     std::optional<QUuid> m_connection;
-    std::optional<AsyncQueue<QByteArray>> m_outbox;
+    Outbox m_outbox;
 };
