@@ -105,6 +105,49 @@ QString StickMessages::message(const std::exception& error,
     return QString::fromUtf8(error.what());
 }
 
+QString StickMessages::statusLine(const Step& step, const std::optional<StickInfo>& info) {
+    return std::visit(
+        [&](const auto& value) -> QString {
+            using Case = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Case, Step::Starting>)
+                return tr("Starting…");
+            else if constexpr (std::is_same_v<Case, Step::Searching>)
+                return tr("Looking for your stick…");
+            else if constexpr (std::is_same_v<Case, Step::Connecting>)
+                return phaseText(value.phase);
+            else if constexpr (std::is_same_v<Case, Step::Confirm>)
+                return tr("Look at the stick's display");
+            else if constexpr (std::is_same_v<Case, Step::Ready> ||
+                               std::is_same_v<Case, Step::Replace> ||
+                               std::is_same_v<Case, Step::Done>)
+                return freeSpaceText(info).value_or(tr("Connected"));
+            else if constexpr (std::is_same_v<Case, Step::Preparing>)
+                return tr("Preparing…");
+            else if constexpr (std::is_same_v<Case, Step::Sending>)
+                return tr("Sending…");
+            else if constexpr (std::is_same_v<Case, Step::Verifying>)
+                return tr("Checking on the stick…");
+            else if constexpr (std::is_same_v<Case, Step::Failed>)
+                return tr("Not connected");
+            else if constexpr (std::is_same_v<Case, Step::Released>)
+                return tr("Released — the stick is free for your iPad");
+            else
+                static_assert(alwaysFalse<Case>, "every step needs a status line");
+        },
+        step.value());
+}
+
+QString StickMessages::phaseText(StickConnectPhase phase) {
+    switch (phase) {
+    case StickConnectPhase::Connecting:
+        break;
+    case StickConnectPhase::Securing:
+        return tr("Securing the connection. If asked for a code, type the 6 digits on the "
+                  "stick's display.");
+    }
+    return tr("Connecting…");
+}
+
 std::optional<QString> StickMessages::freeSpaceText(const std::optional<StickInfo>& info) {
     const std::optional<StickVolume> volume = info ? info->active() : std::nullopt;
     if (!volume)
@@ -119,6 +162,13 @@ QString StickMessages::rejectedFilesNotice(const QStringList& fileNames) {
     return tr("Not embroidery files, so not sent: %1. The stick takes DST, EXP, PES, JEF, VP3 and "
               "the other machine formats.")
         .arg(fileNames.join(u", "));
+}
+
+QString StickMessages::sameNameNotice(const QStringList& fileNames) {
+    QStringList lines;
+    for (const QString& name : fileNames)
+        lines << tr("%1: same name on the stick as another file").arg(name);
+    return lines.join(u'\n');
 }
 
 QString StickMessages::unreadableFileMessage() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "SendKit/StickError.h"
+#include "SendKit/bluetooth/StickConnectPhase.h"
 #include "SendKit/protocol/StickInfo.h"
+#include "app/core/Step.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -23,11 +25,18 @@ public:
     static QString message(const std::exception& error,
                            const std::optional<QString>& stickName = std::nullopt);
 
+    // The one-line status of a step, as the window's header and the tray item show it.
+    static QString statusLine(const Step& step, const std::optional<StickInfo>& info);
+    static QString phaseText(StickConnectPhase phase);
+
     // "SD card · 1.6 MB free" for the active volume, or nothing when none is active.
     static std::optional<QString> freeSpaceText(const std::optional<StickInfo>& info);
 
     // The notice naming dropped files that are neither stitch nor companion files.
     static QString rejectedFilesNotice(const QStringList& fileNames);
+    // The notice naming dropped files left out because an earlier file of the batch takes the same
+    // name on the stick.
+    static QString sameNameNotice(const QStringList& fileNames);
     static QString unreadableFileMessage();
 
     // A size in decimal units with one decimal, the way the desktop's file manager shows it.

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "SendKit/bluetooth/StickConnectPhase.h"
+#include "SendKit/send/StickReceipt.h"
+#include "app/core/Retry.h"
+
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+
+#include <type_traits>
+#include <variant>
+
+// Where the stick model stands: one case per card of the main window, with what that card shows.
+// Two steps are equal when their case and payload are.
+class Step {
+public:
+    // Nothing is happening yet: Bluetooth not asked, or the window is closed.
+    struct Starting {
+        bool operator==(const Starting&) const = default;
+    };
+    struct Searching {
+        bool operator==(const Searching&) const = default;
+    };
+    struct Connecting {
+        StickConnectPhase phase = StickConnectPhase::Connecting;
+        QString name;
+        bool operator==(const Connecting&) const = default;
+    };
+    // Connected to a stick the person has not yet recognised by its display.
+    struct Confirm {
+        bool operator==(const Confirm&) const = default;
+    };
+    struct Ready {
+        bool operator==(const Ready&) const = default;
+    };
+    // The queued files are being read and hashed.
+    struct Preparing {
+        bool operator==(const Preparing&) const = default;
+    };
+    struct Sending {
+        double fraction = 0; // 0 to 1 over the whole send
+        bool operator==(const Sending&) const = default;
+    };
+    // The stick is storing the data and reading it back.
+    struct Verifying {
+        bool operator==(const Verifying&) const = default;
+    };
+    // The stick already holds files of these names; the person chooses.
+    struct Replace {
+        QStringList names;
+        bool operator==(const Replace&) const = default;
+    };
+    struct Done {
+        StickReceipt receipt;
+        bool operator==(const Done&) const = default;
+    };
+    struct Failed {
+        QString message;
+        Retry retry = Retry::Reconnect;
+        bool settings = false; // offer the system's Bluetooth settings
+        bool operator==(const Failed&) const = default;
+    };
+    // The stick was let go so another host can use it.
+    struct Released {
+        bool operator==(const Released&) const = default;
+    };
+
+    using Value = std::variant<Starting, Searching, Connecting, Confirm, Ready, Preparing, Sending,
+                               Verifying, Replace, Done, Failed, Released>;
+
+    Step() = default;
+    template <class C>
+    requires(!std::is_same_v<std::remove_cvref_t<C>, Step> && std::is_constructible_v<Value, C&&>)
+        Step(C&& value) // NOLINT(google-explicit-constructor)
+        : m_value(std::forward<C>(value)) {}
+
+    const Value& value() const { return m_value; }
+    template <class C> bool is() const { return std::holds_alternative<C>(m_value); }
+    // The payload of case C, or null when the step is another case.
+    template <class C> const C* get() const { return std::get_if<C>(&m_value); }
+
+    bool operator==(const Step&) const = default;
+
+private:
+    Value m_value;
+};
+
+Q_DECLARE_METATYPE(Step)
