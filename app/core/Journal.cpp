@@ -175,10 +175,7 @@ QString Journal::timestamp(const QDateTime& time) {
     QString zone = QStringLiteral("Z");
     if (offset != 0) {
         const int minutes = std::abs(offset) / 60;
-        zone = QStringLiteral("%1%2%3")
-                   .arg(offset < 0 ? u'-' : u'+')
-                   .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-                   .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+        zone = QString::asprintf("%c%02d%02d", offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
     }
     return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) + zone;
 }
