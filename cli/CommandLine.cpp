@@ -28,7 +28,10 @@ void requireCommand(const CommandLine& line, const QString& option, const QStrin
 
 } // namespace
 
-CommandLine CommandLine::parse(const QStringList& arguments) {
+CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
+    QStringList arguments;
+    for (const QByteArray& argument : rawArguments)
+        arguments << QString::fromLocal8Bit(argument);
     CommandLine line;
     QStringList faults;
     bool optionsEnded = false;
@@ -36,10 +39,12 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         const QString& argument = arguments[i];
         if (line.command == QLatin1String("decode") || optionsEnded ||
             !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
-            if (line.command.isEmpty())
+            if (line.command.isEmpty()) {
                 line.command = argument;
-            else
+            } else {
                 line.arguments.append(argument);
+                line.rawArguments.append(rawArguments[i]);
+            }
         } else if (argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {

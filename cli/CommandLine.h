@@ -2,6 +2,8 @@
 
 #include "cli/SimulatorSetup.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +30,8 @@ struct CommandLine {
     QString command;
     // The files to send, the names to delete, or everything after "decode" as given.
     QStringList arguments;
+    // The same arguments as the system gave their bytes: file names need not be UTF-8.
+    QList<QByteArray> rawArguments;
     // list --files: the raw file list instead of designs.
     bool files = false;
     // send --replace: replace files of the same name without asking.
@@ -35,6 +39,6 @@ struct CommandLine {
 
     // The arguments without the program's name. Options may stand anywhere before "--", except
     // after "decode", whose arguments are taken as they are. Throws UsageError.
-    static CommandLine parse(const QStringList& arguments);
+    static CommandLine parse(const QList<QByteArray>& arguments);
     static QString usage();
 };

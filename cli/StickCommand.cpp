@@ -4,8 +4,8 @@
 #include "SendKit/StickLog.h"
 #include "SendKit/files/StickDesigns.h"
 #include "SendKit/send/StickSend.h"
+#include "app/core/StickFileBatch.h"
 #include "app/core/StickMessages.h"
-#include "cli/FileBatch.h"
 #include "cli/ProgressBar.h"
 #include "cli/StickConnector.h"
 #include "cli/StickReport.h"
@@ -48,9 +48,10 @@ StickCommand::StickCommand(const CommandLine& line, StickConnector& connector, C
 
 QCoro::Task<ExitCode> StickCommand::run() {
     const bool sending = m_line.command == QLatin1String("send");
-    // Files are read before the stick is bothered, so a missing file costs no connection.
-    std::optional<QList<StickFile>> files;
-    if (sending && !(files = prepareFiles()))
+    // Files are looked at before the stick is bothered, so a missing file costs no connection;
+    // they are read once the stick has said how large a file it takes.
+    std::optional<StickFileBatch> batch;
+    if (sending && !(batch = checkFiles()))
         co_return ExitCode::failed;
 
     std::exception_ptr failure;
@@ -64,7 +65,7 @@ QCoro::Task<ExitCode> StickCommand::run() {
             co_return co_await list(*session);
         if (m_line.command == QLatin1String("delete"))
             co_return co_await remove(*session);
-        co_return co_await send(session, std::move(*files));
+        co_return co_await send(session, batch->read(info.maxFileSize));
     } catch (...) {
         failure = std::current_exception();
     }
@@ -155,21 +156,28 @@ QCoro::Task<ExitCode> StickCommand::send(std::shared_ptr<StickSession> session,
     }
 }
 
-std::optional<QList<StickFile>> StickCommand::prepareFiles() {
-    const FileBatch batch(m_line.arguments);
+std::optional<StickFileBatch> StickCommand::checkFiles() {
+    StickFileBatch batch(m_line.rawArguments);
     if (!batch.rejected().isEmpty())
         m_err << StickMessages::rejectedFilesNotice(batch.rejected()) << Qt::endl;
-    if (batch.isEmpty()) {
+    // Sending one and dropping the other would leave the person believing both arrived.
+    for (const StickFileBatch::Clash& clash : batch.clashes())
+        m_err << "error: " << StickFileBatch::displayPath(clash.kept) << " and "
+              << StickFileBatch::displayPath(clash.dropped) << " would both be stored as "
+              << clash.stickName << " on the stick. Rename one of them." << Qt::endl;
+    if (!batch.clashes().isEmpty())
+        return std::nullopt;
+    if (batch.accepted().isEmpty()) {
         m_err << "error: no embroidery files to send" << Qt::endl;
         return std::nullopt;
     }
     try {
-        return batch.read();
-    } catch (const std::runtime_error& error) {
-        m_err << "error: " << StickMessages::unreadableFileMessage() << " (" << error.what() << ")"
-              << Qt::endl;
+        batch.check();
+    } catch (const StickFileBatch::Failure&) {
+        fail(std::current_exception());
         return std::nullopt;
     }
+    return batch;
 }
 
 bool StickCommand::mayReplace(const QStringList& names) {
@@ -186,9 +194,13 @@ void StickCommand::print(const QJsonObject& document) {
 
 ExitCode StickCommand::fail(const std::exception_ptr& error) {
     QString message;
+    QString logText = StickLog::describe(error);
     bool namesExist = false;
     try {
         std::rethrow_exception(error);
+    } catch (const StickFileBatch::Failure& e) {
+        message = e.message();
+        logText = e.describe();
     } catch (const StickError& e) {
         message = StickMessages::message(e, m_stickName);
         namesExist = e.is<StickError::NameExists>();
@@ -197,7 +209,7 @@ ExitCode StickCommand::fail(const std::exception_ptr& error) {
     } catch (...) {
         message = QStringLiteral("unknown failure");
     }
-    m_err << "error: " << message << " (" << StickLog::describe(error) << ")" << Qt::endl;
+    m_err << "error: " << message << " (" << logText << ")" << Qt::endl;
     if (!namesExist)
         return ExitCode::failed;
     m_err << "Send with --replace to replace them." << Qt::endl;

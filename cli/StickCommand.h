@@ -2,6 +2,7 @@
 
 #include "SendKit/send/StickFile.h"
 #include "SendKit/session/StickSession.h"
+#include "app/core/StickFileBatch.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitCode.h"
 
@@ -35,8 +36,8 @@ private:
     QCoro::Task<ExitCode> remove(StickSession& session);
     QCoro::Task<ExitCode> send(std::shared_ptr<StickSession> session, QList<StickFile> files);
 
-    // The files the command line names, read and ordered for sending; none after printing why.
-    std::optional<QList<StickFile>> prepareFiles();
+    // The files the command line names, looked at but not yet read; none after printing why.
+    std::optional<StickFileBatch> checkFiles();
     // Asks on the terminal whether to replace the names.
     bool mayReplace(const QStringList& names);
     void print(const QJsonObject& document);

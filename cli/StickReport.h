@@ -32,8 +32,4 @@ public:
     // volume and the seconds.
     static QString receiptLine(const StickReceipt& receipt);
     static QJsonObject receiptJson(const StickReceipt& receipt);
-
-    // When a file with this time stamp changed, relative to now in the current locale
-    // ("2 minutes ago", "yesterday"); "-" for no time stamp.
-    static QString age(quint32 mtime, const QDateTime& now);
 };

@@ -39,6 +39,10 @@ ExitCode runOnStick(const CommandLine& line, QTextStream& out, QTextStream& err)
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // File names are the system's bytes, which need not be UTF-8: keep them before Qt decodes.
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindle-stick-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
@@ -47,7 +51,7 @@ int main(int argc, char* argv[]) {
 
     CommandLine line;
     try {
-        line = CommandLine::parse(QCoreApplication::arguments().mid(1));
+        line = CommandLine::parse(arguments);
     } catch (const UsageError& error) {
         err << "error: " << error.message << "\n\n" << CommandLine::usage() << Qt::flush;
         return int(ExitCode::misused);
