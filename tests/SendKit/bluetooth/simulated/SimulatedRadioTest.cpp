@@ -1,0 +1,172 @@
+#include "SendKit/bluetooth/simulated/SimulatedRadio.h"
+#include "SendKit/StickError.h"
+#include "SendKit/bluetooth/BluetoothStickLink.h"
+#include "SendKit/bluetooth/StickCentral.h"
+#include "SendKit/bluetooth/StickPairingPrompt.h"
+#include "SendKit/loopback/LoopbackStick.h"
+#include "SendKit/send/StickSend.h"
+#include "support/TestHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using Pairing = SimulatedPeripheral::Pairing;
+
+namespace {
+
+// Types whatever the test says the person would type, and counts the questions.
+class TypedPasskey : public StickPairingPrompt {
+public:
+    std::function<std::optional<quint32>()> typed;
+    int asked = 0;
+
+    QCoro::Task<std::optional<quint32>> passkey(QString, std::stop_token) override {
+        ++asked;
+        co_return typed();
+    }
+    QCoro::Task<bool> confirm(QString, quint32, std::stop_token) override { co_return false; }
+};
+
+QByteArray designBytes(qsizetype size) {
+    QByteArray bytes(size, '\0');
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char((i * 31 + i / 251) & 0xFF);
+    return bytes;
+}
+
+// One simulated stick on the radio, reached through the central, the link, a session and the
+// send flow, all under the manual clock.
+class RadioRig {
+public:
+    explicit RadioRig(SimulatedPeripheral::Setup setup = {}, RadioModel model = {})
+        : radio(std::make_shared<SimulatedRadio>(harness.clock(), model))
+        , peripheral(radio->addStick(stick, std::move(setup))) {
+        radio->setPairingPrompt(prompt);
+        prompt->typed = [this] { return peripheral->displayedPasskey(); };
+    }
+    ~RadioRig() { harness.settle(); }
+
+    QCoro::Task<std::shared_ptr<BluetoothStickLink>> connect() {
+        return central.connect(peripheral->identifier(), {});
+    }
+    QCoro::Task<std::shared_ptr<StickSession>> openSession() {
+        auto connecting = connect();
+        std::shared_ptr<StickLink> link = co_await std::move(connecting);
+        co_return std::make_shared<StickSession>(link, harness.clock());
+    }
+    QCoro::Task<StickReceipt> send(QByteArray data) {
+        auto opening = openSession();
+        std::shared_ptr<StickSession> session = co_await std::move(opening);
+        const QList<StickFile> files{StickFile(QStringLiteral("rose.dst"), data)};
+        auto sending = StickSend::send(
+            files, false, session, [this] { return openSession(); }, {}, harness.clock());
+        co_return co_await std::move(sending);
+    }
+    // The StickError the send fails with; none when it succeeds.
+    std::optional<StickError> sendFailure(QByteArray data) {
+        try {
+            harness.run(send(std::move(data)));
+        } catch (const StickError& error) {
+            return error;
+        }
+        return std::nullopt;
+    }
+
+    TestHarness harness;
+    std::shared_ptr<LoopbackStick> stick = LoopbackStick::create(QStringLiteral("Brindle Sim"));
+    std::shared_ptr<TypedPasskey> prompt = std::make_shared<TypedPasskey>();
+    std::shared_ptr<SimulatedRadio> radio;
+    std::shared_ptr<SimulatedPeripheral> peripheral;
+    StickCentral central{radio, harness.clock()};
+};
+
+TEST(SimulatedRadioTest, PairsWithThePasskeyOnceAndSendsThroughLostChunks) {
+    RadioRig rig({.pairing = Pairing::Passkey}, {.dropRate = 0.02});
+    const QByteArray data = designBytes(200'000);
+
+    const StickReceipt receipt = rig.harness.run(rig.send(data));
+
+    EXPECT_EQ(rig.prompt->asked, 1);
+    EXPECT_EQ(rig.stick->files().at(QStringLiteral("rose.dst")).data, data);
+    EXPECT_EQ(receipt.files.size(), 1);
+    EXPECT_GT(rig.peripheral->droppedChunks(), 0);
+    // The bond holds: the next connection is secured without asking.
+    rig.harness.run(rig.connect());
+    EXPECT_EQ(rig.prompt->asked, 1);
+}
+
+TEST(SimulatedRadioTest, SetUpFailsAsTheStickOrThePersonDecides) {
+    struct Case {
+        SimulatedPeripheral::Setup setup;
+        bool typesWrongPasskey;
+        StickError expected;
+    };
+    const QList<Case> cases{
+        {{.pairing = Pairing::Passkey}, true, StickError::pairingFailed()},
+        {{.pairing = Pairing::Rejected}, false, StickError::pairingFailed()},
+        {{.pairing = Pairing::Forgotten, .bonded = true}, false, StickError::pairingStale()},
+        {{.lacksStickService = true}, false, StickError::protocolError("not a Brindle stick")},
+    };
+    for (const Case& c : cases) {
+        RadioRig rig(c.setup);
+        if (c.typesWrongPasskey)
+            rig.prompt->typed = [&rig] { return *rig.peripheral->displayedPasskey() ^ 1; };
+        EXPECT_EQ(rig.sendFailure(designBytes(1'000)), c.expected);
+        EXPECT_TRUE(rig.stick->files().empty());
+    }
+}
+
+TEST(SimulatedRadioTest, LinkLostDuringCommitIsRecoveredThroughTheCentral) {
+    RadioRig rig({.dropLinkAtCommit = true});
+    const QByteArray data = designBytes(30'000);
+
+    const StickReceipt receipt = rig.harness.run(rig.send(data));
+
+    EXPECT_EQ(rig.stick->commitLog(), QStringList{QStringLiteral("rose.dst")});
+    EXPECT_EQ(receipt.files.at(0).size, quint32(data.size()));
+}
+
+TEST(SimulatedRadioTest, RadioFaultsDuringTheTransferFailTheSend) {
+    struct Case {
+        SimulatedPeripheral::Setup setup;
+        StickError expected;
+    };
+    const QList<Case> cases{
+        {{.bluetoothOffAtOffset = 40'000}, StickError::bluetoothOff()},
+        {{.dropLinkAtOffset = 40'000}, StickError::transferInterrupted()},
+        {{.readyNeverComes = true}, StickError::timeout()},
+    };
+    for (const Case& c : cases) {
+        RadioRig rig(c.setup);
+        EXPECT_EQ(rig.sendFailure(designBytes(100'000)), c.expected);
+        EXPECT_TRUE(rig.stick->commitLog().isEmpty());
+    }
+}
+
+QCoro::Task<void> writeUntil(std::shared_ptr<BluetoothStickLink> link, Clock& clock,
+                             std::chrono::nanoseconds end) {
+    const QByteArray frame(RadioModel::maxWriteValue(517), 'x');
+    while (clock.now() < end) {
+        auto writing = link->writeData(frame, {});
+        co_await std::move(writing);
+    }
+}
+
+TEST(SimulatedRadioTest, ALoadedConnectionCarriesTheModelsCapacity) {
+    for (const RadioModel& model :
+         {RadioModel{}, RadioModel{.phy = RadioModel::Phy::LE1M, .connectionInterval = 30ms}}) {
+        RadioRig rig({}, model);
+        const auto link = rig.harness.run(rig.connect());
+        const auto start = rig.harness.now();
+        const qint64 before = rig.peripheral->deliveredBytes();
+
+        rig.harness.run(writeUntil(link, rig.harness.clock(), start + 3s));
+
+        const double seconds = std::chrono::duration<double>(rig.harness.now() - start).count();
+        // Exact up to the writes of one connection event.
+        EXPECT_NEAR(double(rig.peripheral->deliveredBytes() - before), model.capacity() * seconds,
+                    5 * 514);
+    }
+}
+
+} // namespace
