@@ -1,3 +1,4 @@
+#include "BluetoothBench.h"
 #include "SendBench.h"
 #include "SessionBench.h"
 
@@ -7,7 +8,7 @@
 // per line. Each group of figures lives in its own file pair.
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    for (const auto& measure : {measureSession, measureSend}) {
+    for (const auto& measure : {measureSession, measureSend, measureBluetooth}) {
         for (const Figure& figure : measure())
             print(figure);
     }
