@@ -56,6 +56,11 @@ TEST_F(StickMessagesTest, InsertsPayloadsIntoTheirTexts) {
 TEST_F(StickMessagesTest, GivesEveryErrorItsOwnTextInTheWordsOfThisComputer) {
     EXPECT_EQ(StickMessages::message(StickError::bluetoothOff()),
               u"Bluetooth is off. Turn it on in Settings › Bluetooth, then try again."_qs);
+    EXPECT_EQ(StickMessages::message(StickError::machineBusy()),
+              u"The machine is reading from the stick right now. Wait a moment, then send "
+              "again."_qs);
+    EXPECT_EQ(StickMessages::message(StickError::stickBusy()),
+              u"The stick is still busy with another transfer. Try again in a moment."_qs);
     const QList<StickError> errors{StickError::fileTooLarge(1),
                                    StickError::notFound(u"a.dst"_qs),
                                    StickError::bluetoothUnauthorized(),
@@ -63,8 +68,6 @@ TEST_F(StickMessagesTest, GivesEveryErrorItsOwnTextInTheWordsOfThisComputer) {
                                    StickError::stickUnreachable(),
                                    StickError::pairingFailed(),
                                    StickError::mtuTooSmall(),
-                                   StickError::machineBusy(),
-                                   StickError::stickBusy(),
                                    StickError::storageFull(),
                                    StickError::noMedium(),
                                    StickError::storageError(),
