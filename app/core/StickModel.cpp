@@ -414,6 +414,19 @@ QCoro::Task<void> StickModel::connectFlow(QUuid id, QString name, bool fallBackT
     // A newer connection, or a disconnection, supersedes this one.
     const auto superseded = [&] { return !isCurrent(self, generation) || stop.stop_requested(); };
 
+    // One connection attempt at a time: one that was superseded still holds the stick (a pairing
+    // under way, say) until it has ended.
+    const std::optional<OneShot<void>> previous = std::exchange(m_lastConnect, OneShot<void>());
+    struct Ended {
+        OneShot<void> attempt;
+        ~Ended() { attempt.resume(); }
+    } ended{*m_lastConnect};
+    if (previous) {
+        co_await *previous;
+        if (superseded())
+            co_return;
+    }
+
     std::shared_ptr<StickLink> link;
     std::shared_ptr<StickSession> session;
     StickInfo info;

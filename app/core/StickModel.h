@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SendKit/async/ClockTimer.h"
+#include "SendKit/async/OneShot.h"
 #include "SendKit/bluetooth/StickPeripheral.h"
 #include "SendKit/files/StickDesign.h"
 #include "SendKit/protocol/StickFileEntry.h"
@@ -238,7 +239,8 @@ private:
     std::optional<QUuid> m_connectedID;
     qint64 m_generation = 0;
     std::optional<QList<StickFile>> m_preparedFiles;
-    int m_sendsRunning = 0; // sends holding the sleep inhibitor
+    std::optional<OneShot<void>> m_lastConnect; // ends with the latest connection attempt
+    int m_sendsRunning = 0;                     // sends holding the sleep inhibitor
 
     std::stop_source m_work;
     std::stop_source m_scan;
