@@ -4,6 +4,7 @@
 #include "SendKit/bluetooth/StickCentral.h"
 #include "SendKit/bluetooth/StickPairingPrompt.h"
 #include "SendKit/loopback/LoopbackStick.h"
+#include "SendKit/protocol/StickDiagnostics.h"
 #include "SendKit/send/StickSend.h"
 #include "support/TestHarness.h"
 
@@ -90,9 +91,49 @@ TEST(SimulatedRadioTest, PairsWithThePasskeyOnceAndSendsThroughLostChunks) {
     EXPECT_EQ(rig.stick->files().at(QStringLiteral("rose.dst")).data, data);
     EXPECT_EQ(receipt.files.size(), 1);
     EXPECT_GT(rig.peripheral->droppedChunks(), 0);
-    // The bond holds: the next connection is secured without asking.
-    rig.harness.run(rig.connect());
+    // The bond holds: the next connection is secured without asking, and the stick's record
+    // tells of it and of the chunks it dropped.
+    const auto link = rig.harness.run(rig.connect());
     EXPECT_EQ(rig.prompt->asked, 1);
+    const std::optional<StickDiagnostics> record = rig.harness.run(link->readDiagnostics());
+    ASSERT_TRUE(record && record->transfer);
+    EXPECT_TRUE(record->bonded);
+    EXPECT_EQ(record->outcome, 3); // secured
+    EXPECT_EQ(record->transfer->queueDrops, quint32(rig.peripheral->droppedChunks()));
+}
+
+TEST(SimulatedRadioTest, AnInstantRadioTakesNoTimeAndAnOldStickNeedsNoDiagnostics) {
+    RadioRig rig({.lacksDiagnostics = true}, {.instant = true});
+    const QByteArray data = designBytes(100'000);
+
+    rig.harness.run(rig.send(data));
+
+    EXPECT_EQ(rig.harness.now(), 0s);
+    EXPECT_EQ(rig.stick->files().at(QStringLiteral("rose.dst")).data, data);
+    const auto link = rig.harness.run(rig.connect());
+    EXPECT_EQ(rig.harness.run(link->readDiagnostics()), std::nullopt);
+}
+
+QCoro::Task<std::optional<QList<StickPeripheral>>> nextOf(const StickScan& scan) {
+    co_return co_await scan.next();
+}
+
+TEST(SimulatedRadioTest, AScanSeesTheSystemsStickFirstThenTheSticksInRange) {
+    RadioRig rig({.connectedToSystem = true});
+    const auto near =
+        rig.radio->addStick(LoopbackStick::create(QStringLiteral("Near")), {.rssi = -40});
+    rig.radio->addStick(LoopbackStick::create(QStringLiteral("Far")), {.advertising = false});
+    const StickPeripheral connected{rig.peripheral->identifier(), QStringLiteral("Brindle Sim"), 0};
+    StickScan scan = rig.central.scan();
+
+    EXPECT_EQ(rig.harness.run(nextOf(scan)), QList{connected});
+    for (int sighting = 0; sighting < 3; ++sighting) {
+        const auto list = rig.harness.run(nextOf(scan));
+        ASSERT_TRUE(list && list->size() == 2);
+        EXPECT_EQ(list->at(0), connected);
+        EXPECT_EQ(list->at(1).id, near->identifier());
+        EXPECT_NEAR(list->at(1).rssi, -40, 3);
+    }
 }
 
 TEST(SimulatedRadioTest, SetUpFailsAsTheStickOrThePersonDecides) {
@@ -100,15 +141,19 @@ TEST(SimulatedRadioTest, SetUpFailsAsTheStickOrThePersonDecides) {
         SimulatedPeripheral::Setup setup;
         bool typesWrongPasskey;
         StickError expected;
+        BluetoothManagerState bluetooth = BluetoothManagerState::PoweredOn;
     };
     const QList<Case> cases{
         {{.pairing = Pairing::Passkey}, true, StickError::pairingFailed()},
         {{.pairing = Pairing::Rejected}, false, StickError::pairingFailed()},
         {{.pairing = Pairing::Forgotten, .bonded = true}, false, StickError::pairingStale()},
         {{.lacksStickService = true}, false, StickError::protocolError("not a Brindle stick")},
+        {{}, false, StickError::bluetoothOff(), BluetoothManagerState::PoweredOff},
+        {{}, false, StickError::bluetoothUnauthorized(), BluetoothManagerState::Unauthorized},
     };
     for (const Case& c : cases) {
         RadioRig rig(c.setup);
+        rig.radio->setManagerState(c.bluetooth);
         if (c.typesWrongPasskey)
             rig.prompt->typed = [&rig] { return *rig.peripheral->displayedPasskey() ^ 1; };
         EXPECT_EQ(rig.sendFailure(designBytes(1'000)), c.expected);
