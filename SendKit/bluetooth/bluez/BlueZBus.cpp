@@ -48,3 +48,7 @@ void BlueZBus::subscribe(const QString& interface, const QString& name,
                          SLOT(receive(QDBusMessage)));
     m_relays.push_back(std::move(relay));
 }
+
+void BlueZBus::unsubscribe() {
+    m_relays.clear();
+}

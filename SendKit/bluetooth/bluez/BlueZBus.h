@@ -43,6 +43,7 @@ public:
     // Calls the handler with every signal of bluetoothd of that interface and name, any path.
     void subscribe(const QString& interface, const QString& name,
                    std::function<void(const QDBusMessage&)> handler);
+    void unsubscribe();
 
 private:
     QDBusConnection m_connection;

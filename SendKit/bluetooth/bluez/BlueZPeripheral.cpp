@@ -301,9 +301,8 @@ void BlueZPeripheral::receiveNotifications(QUuid characteristic) {
             for (;;) {
                 const auto length = ::recv(fd, packet.data(), packet.size(), MSG_DONTWAIT);
                 if (length > 0) {
-                    self->post([characteristic, value = packet.left(length)](Delegate& delegate) {
-                        delegate.didUpdateValue(characteristic, value, std::nullopt);
-                    });
+                    self->m_held.append({characteristic, packet.left(length)});
+                    self->deliverHeld();
                 } else {
                     // The link is gone (end of file): the device's Connected change says so.
                     if (length == 0 || (errno != EAGAIN && errno != EINTR))
@@ -311,6 +310,15 @@ void BlueZPeripheral::receiveNotifications(QUuid characteristic) {
                     return;
                 }
             }
+        });
+}
+
+void BlueZPeripheral::deliverHeld() {
+    if (m_requestsInFlight > 0)
+        return;
+    for (auto& [characteristic, value] : std::exchange(m_held, {}))
+        post([characteristic, value](Delegate& delegate) {
+            delegate.didUpdateValue(characteristic, value, std::nullopt);
         });
 }
 
@@ -322,8 +330,7 @@ void BlueZPeripheral::writeValue(QByteArray value, QUuid characteristic, Bluetoo
             m_dataSocket->notifier->setEnabled(true);
         return;
     }
-    if (type == BluetoothWriteType::WithoutResponse)
-        ++m_commandsInFlight;
+    ++(type == BluetoothWriteType::WithoutResponse ? m_commandsInFlight : m_requestsInFlight);
     Executor::spawn(write(shared_from_this(), std::move(value), characteristic, type));
 }
 
@@ -339,6 +346,8 @@ QCoro::Task<void> BlueZPeripheral::write(std::shared_ptr<BlueZPeripheral> self, 
         self->post([characteristic, error](Delegate& delegate) {
             delegate.didWriteValue(characteristic, error);
         });
+        --self->m_requestsInFlight;
+        self->deliverHeld();
         co_return;
     }
     // A write without response has no callback: a lost link shows as a disconnection.
@@ -411,5 +420,6 @@ void BlueZPeripheral::connectionEnded() {
     m_dataSocket.reset();
     m_dataCharacteristic = QUuid();
     m_unsent.clear();
+    m_held.clear();
     m_readyWanted = false;
 }

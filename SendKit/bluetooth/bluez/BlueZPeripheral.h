@@ -79,6 +79,9 @@ private:
     static std::unique_ptr<Acquired> acquired(const QDBusMessage& reply);
 
     void receiveNotifications(QUuid characteristic);
+    // Hands on the notifications held back, unless a write with response is still unanswered:
+    // bluetoothd answers it on the bus, which may overtake the stick's answer on the socket.
+    void deliverHeld();
     // Writes what waits for the acquired data socket; false while the socket is full.
     bool flush();
 
@@ -95,8 +98,10 @@ private:
     std::unique_ptr<Acquired> m_dataSocket;
     QUuid m_dataCharacteristic;
     QList<QByteArray> m_unsent;
-    // Writes without response sent as WriteValue "command" calls and not yet answered.
+    // Writes sent as WriteValue calls and not yet answered, with and without response.
+    int m_requestsInFlight = 0;
     int m_commandsInFlight = 0;
+    QList<std::pair<QUuid, QByteArray>> m_held;
     // Whether the delegate heard "no room" and waits for the ready callback.
     mutable bool m_readyWanted = false;
 };

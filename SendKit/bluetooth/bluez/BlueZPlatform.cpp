@@ -37,7 +37,11 @@ public:
             return objects->name(device).value_or(QStringLiteral("Brindle"));
         }) {}
 
-    ~State() {
+    // Nothing new starts once the platform is gone; calls in flight end within their limit.
+    void stop() {
+        stopped = true;
+        watcher.reset();
+        bus->unsubscribe();
         if (!started)
             return;
         bus->connection().unregisterObject(agentPath);
@@ -76,7 +80,7 @@ public:
         const auto generation = ++self->generation;
         auto task = self->bus->refresh();
         const auto reply = co_await std::move(task);
-        if (generation != self->generation)
+        if (generation != self->generation || self->stopped)
             co_return;
         self->unreachable.reset();
         if (reply.type() == QDBusMessage::ErrorMessage) {
@@ -113,17 +117,18 @@ public:
                    : BluetoothManagerState::PoweredOff;
     }
 
-    // Reports a change of state; connections do not outlive a usable adapter.
+    // Reports a change of state; connections do not outlive a usable adapter, but the state
+    // comes first, so that open links hear why.
     void update() {
         const auto previous = std::exchange(state, currentState());
+        if (state != previous)
+            post([](Delegate& delegate) { delegate.didUpdateState(); });
         if (state != BluetoothManagerState::PoweredOn) {
             for (const auto& [path, peripheral] : peripherals)
                 end(peripheral);
         } else if (previous != BluetoothManagerState::PoweredOn && scanService) {
             Executor::spawn(startDiscovery(shared_from_this()));
         }
-        if (state != previous)
-            post([](Delegate& delegate) { delegate.didUpdateState(); });
     }
 
     void interfacesAdded(const QDBusMessage& message) {
@@ -278,6 +283,7 @@ public:
     std::unique_ptr<QDBusServiceWatcher> watcher;
     std::weak_ptr<Delegate> delegate;
     bool started = false;
+    bool stopped = false;
     BluetoothManagerState state = BluetoothManagerState::Unknown;
     // Why bluetoothd could not be used, when it could not.
     std::optional<BluetoothManagerState> unreachable;
@@ -289,7 +295,9 @@ public:
 BlueZPlatform::BlueZPlatform(Clock& clock, QDBusConnection bus)
     : m_state(std::make_shared<State>(clock, std::move(bus))) {}
 
-BlueZPlatform::~BlueZPlatform() = default;
+BlueZPlatform::~BlueZPlatform() {
+    m_state->stop();
+}
 
 void BlueZPlatform::start(std::weak_ptr<Delegate> delegate) {
     m_state->delegate = std::move(delegate);

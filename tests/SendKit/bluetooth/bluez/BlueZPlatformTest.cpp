@@ -1,0 +1,192 @@
+#include "SendKit/bluetooth/bluez/BlueZPlatform.h"
+#include "SendKit/StickError.h"
+#include "SendKit/async/SystemClock.h"
+#include "SendKit/bluetooth/BluetoothStickLink.h"
+#include "SendKit/bluetooth/StickCentral.h"
+#include "SendKit/bluetooth/StickPairingPrompt.h"
+#include "SendKit/send/StickSend.h"
+#include "cli/EventLoopRunner.h"
+#include "tests/fake-bluez/FakeBlueZ.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+void PrintTo(const StickError& error, std::ostream* out) {
+    *out << error.what();
+}
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class TypedPasskey : public StickPairingPrompt {
+public:
+    QCoro::Task<std::optional<quint32>> passkey(QString, std::stop_token) override {
+        ++asked;
+        co_return FakeBlueZ::passkey;
+    }
+    QCoro::Task<bool> confirm(QString, quint32, std::stop_token) override { co_return false; }
+    int asked = 0;
+};
+
+// The error a task fails with, none when it succeeds; runs the event loop in real time, which
+// only the fake bluetoothd and the stick behind it take.
+template <class T> std::optional<StickError> failureOf(QCoro::Task<T> task) {
+    try {
+        EventLoopRunner::run(std::move(task));
+    } catch (const StickError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+// The real BlueZ backend, through the central, its links and a session, against a fake bluetoothd
+// on a private bus that the test program starts.
+class BlueZPlatformTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_bluez";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv);
+        daemon = new QProcess;
+        daemon->start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(daemon->waitForReadyRead(10'000));
+        address = QString::fromUtf8(daemon->readLine().trimmed());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+        // Calls in flight when a test ends still finish on it.
+        clock = new SystemClock;
+    }
+    static void TearDownTestSuite() {
+        daemon->kill();
+        daemon->waitForFinished();
+        delete std::exchange(daemon, nullptr);
+    }
+
+    BlueZPlatformTest() {
+        // A hang is a fault of the backend: no step may wait longer than this in real time.
+        watchdog.setSingleShot(true);
+        watchdog.callOnTimeout([] { qFatal("the BlueZ backend hung"); });
+        watchdog.start(40s);
+    }
+    ~BlueZPlatformTest() override {
+        centrals.clear();
+        bluez.kill();
+        bluez.waitForFinished();
+    }
+
+    void startBlueZ(const QString& scenario) {
+        bluez.kill();
+        bluez.waitForFinished();
+        if (scenario == "no-bluetoothd")
+            return;
+        bluez.start(FAKE_BLUEZ, {scenario});
+        ASSERT_TRUE(bluez.waitForReadyRead(10'000)) << scenario.toStdString();
+    }
+
+    // A central over a new BlueZ platform, as a new run of the program makes one.
+    StickCentral& newCentral() {
+        static int connections = 0;
+        auto bus = QDBusConnection::connectToBus(address, QString("test%1").arg(++connections));
+        auto platform = std::make_shared<BlueZPlatform>(*clock, bus);
+        platform->setPairingPrompt(prompt);
+        return *centrals.emplace_back(std::make_unique<StickCentral>(platform, *clock));
+    }
+
+    // Finds the first stick, connects, sends a file and lists the stick; the stick's identifier.
+    QCoro::Task<QUuid> sendAndList(StickCentral& central) {
+        auto ready = central.ready();
+        co_await std::move(ready);
+        auto scan = central.scan();
+        const auto sticks = co_await scan.next();
+        const auto id = sticks->first().id;
+        auto connecting = central.connect(id, [](StickConnectPhase) {});
+        auto link = co_await std::move(connecting);
+        auto session = std::make_shared<StickSession>(link, *clock);
+        auto info = session->getInfo();
+        co_await std::move(info);
+        auto sending = StickSend::send(
+            {StickFile("rose.pes", QByteArray(5000, 'r'))}, false, session,
+            []() -> QCoro::Task<std::shared_ptr<StickSession>> {
+                throw StickError::transferInterrupted();
+            },
+            [](const StickSendPhase&) {}, *clock);
+        co_await std::move(sending);
+        auto listing = session->list();
+        const auto files = co_await std::move(listing);
+        EXPECT_TRUE(files.size() == 1 && files.first().name() == "rose.pes");
+        auto closing = link->close();
+        co_await std::move(closing);
+        co_return id;
+    }
+
+    static inline QProcess* daemon = nullptr;
+    static inline QString address;
+    static inline SystemClock* clock = nullptr;
+    QTimer watchdog;
+    QProcess bluez;
+    std::shared_ptr<TypedPasskey> prompt = std::make_shared<TypedPasskey>();
+    std::vector<std::unique_ptr<StickCentral>> centrals;
+};
+
+TEST_F(BlueZPlatformTest, BluetoothIsReadyOnlyWithAPoweredAdapterWeMayUse) {
+    const std::pair<const char*, std::optional<StickError>> rows[] = {
+        {"no-bluetoothd", StickError::bluetoothUnsupported()},
+        {"no-adapter", StickError::bluetoothUnsupported()},
+        {"powered-off", StickError::bluetoothOff()},
+        {"access-denied", StickError::bluetoothUnauthorized()},
+        {"one-stick", std::nullopt},
+    };
+    for (const auto& [scenario, expected] : rows) {
+        startBlueZ(scenario);
+        EXPECT_EQ(failureOf(newCentral().ready()), expected) << scenario;
+    }
+}
+
+TEST_F(BlueZPlatformTest, SendsAndListsWhateverWayBluetoothdOffersTheStick) {
+    for (const auto* scenario : {"needs-pairing", "no-acquire", "services-resolve-late",
+                                 "garbage-notifications", "already-connected", "no-diagnostics"}) {
+        startBlueZ(scenario);
+        prompt->asked = 0;
+        EXPECT_EQ(failureOf(sendAndList(newCentral())), std::nullopt) << scenario;
+        EXPECT_EQ(prompt->asked, QString(scenario) == "needs-pairing" ? 1 : 0) << scenario;
+    }
+}
+
+TEST_F(BlueZPlatformTest, AStickKeepsItsIdentifierInTheNextRunWithoutAScan) {
+    startBlueZ("one-stick");
+    const auto id = EventLoopRunner::run(sendAndList(newCentral()));
+    auto& central = newCentral();
+    EventLoopRunner::run(central.ready());
+    const auto link = EventLoopRunner::run(central.connect(id, [](StickConnectPhase) {}));
+    EXPECT_EQ(link->id(), id);
+    EventLoopRunner::run(link->close());
+}
+
+TEST_F(BlueZPlatformTest, BrokenPairingsAndLostLinksFailWithTheirOwnErrors) {
+    struct Row {
+        const char* scenario;
+        StickError error;
+        // Whether Bluetooth is still usable afterwards.
+        std::optional<StickError> readiness;
+    };
+    const Row rows[] = {
+        {"pairing-rejected", StickError::pairingFailed(), std::nullopt},
+        {"stale-pairing", StickError::pairingStale(), std::nullopt},
+        {"drops-mid-transfer", StickError::transferInterrupted(), std::nullopt},
+        {"adapter-removed-mid-transfer", StickError::transferInterrupted(),
+         StickError::bluetoothUnsupported()},
+    };
+    for (const auto& [scenario, error, readiness] : rows) {
+        startBlueZ(scenario);
+        auto& central = newCentral();
+        EXPECT_EQ(failureOf(sendAndList(central)), error) << scenario;
+        EXPECT_EQ(failureOf(central.ready()), readiness) << scenario;
+    }
+}
+
+} // namespace
