@@ -13,13 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-QByteArray designBytes(qsizetype size) {
-    QByteArray bytes(size, '\0');
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + i / 251) & 0xFF);
-    return bytes;
-}
-
 QCoro::Task<StickReceipt> connectAndSend(StickCentral& central, QUuid id, StickFile file,
                                          Clock& clock) {
     auto connecting = central.connect(id, {});
@@ -45,7 +38,7 @@ double goodput(const RadioModel& model, const StickFile& file) {
 } // namespace
 
 QList<Figure> measureBluetooth() {
-    const StickFile file(QStringLiteral("bench.dst"), designBytes(LoopbackStick::psramStage));
+    const StickFile file(QStringLiteral("bench.dst"), QByteArray(LoopbackStick::psramStage, 'x'));
     const RadioModel clean;
     const RadioModel lossy{.dropRate = 0.01};
     const RadioModel slow{.phy = RadioModel::Phy::LE1M, .connectionInterval = 30ms};

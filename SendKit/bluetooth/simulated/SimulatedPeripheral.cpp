@@ -53,8 +53,18 @@ QCoro::Task<void> askPasskey(std::weak_ptr<SimulatedPeripheral> peripheral,
                              std::shared_ptr<StickPairingPrompt> prompt, QString name,
                              std::stop_token stop,
                              std::function<void(std::optional<quint32>)> done) {
-    auto asking = prompt->passkey(std::move(name), stop);
-    const std::optional<quint32> typed = co_await std::move(asking);
+    std::optional<quint32> typed;
+    try {
+        auto asking = prompt->passkey(std::move(name), stop);
+        typed = co_await std::move(asking);
+    } catch (...) {
+        // A prompt that cannot ask counts as a person who declines.
+        const std::exception_ptr error = std::current_exception();
+        StickLog::write([&error] {
+            return QStringLiteral("stick radio: the pairing prompt failed: ") +
+                   StickLog::describe(error);
+        });
+    }
     if (!stop.stop_requested() && !peripheral.expired())
         done(typed);
 }
