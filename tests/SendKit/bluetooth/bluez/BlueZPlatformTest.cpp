@@ -5,6 +5,7 @@
 #include "SendKit/bluetooth/StickCentral.h"
 #include "SendKit/bluetooth/StickPairingPrompt.h"
 #include "SendKit/send/StickSend.h"
+#include "cli/DoctorCommand.h"
 #include "cli/EventLoopRunner.h"
 #include "tests/fake-bluez/FakeBlueZ.h"
 
@@ -186,6 +187,23 @@ TEST_F(BlueZPlatformTest, BrokenPairingsAndLostLinksFailWithTheirOwnErrors) {
         auto& central = newCentral();
         EXPECT_EQ(failureOf(sendAndList(central)), error) << scenario;
         EXPECT_EQ(failureOf(central.ready()), readiness) << scenario;
+    }
+}
+
+TEST_F(BlueZPlatformTest, DoctorSaysWhatStandsBetweenThisComputerAndAStick) {
+    const std::tuple<const char*, ExitCode, const char*> rows[] = {
+        {"no-bluetoothd", ExitCode::failed, "FAIL  bluetoothd running"},
+        {"no-adapter", ExitCode::failed, "FAIL  Bluetooth adapter present"},
+        {"powered-off", ExitCode::failed, "FAIL  adapter powered"},
+        {"access-denied", ExitCode::failed, "FAIL  permission to use Bluetooth"},
+        {"stale-pairing", ExitCode::succeeded, "stick Brindle-01 (C8:2E:18:AA:01:02): paired"},
+    };
+    for (const auto& [scenario, code, line] : rows) {
+        startBlueZ(scenario);
+        QString text;
+        QTextStream out(&text);
+        EXPECT_EQ(runDoctor(out, *clock), code) << scenario;
+        EXPECT_TRUE(text.contains(line)) << text.toStdString();
     }
 }
 
