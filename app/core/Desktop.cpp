@@ -21,9 +21,8 @@ struct Command {
 
 // Starts the program when it is installed; false otherwise.
 bool launch(const QString& program, const QStringList& arguments) {
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return false;
-    return QProcess::startDetached(program, arguments);
+    const QString path = QStandardPaths::findExecutable(program);
+    return !path.isEmpty() && QProcess::startDetached(path, arguments);
 }
 
 } // namespace
