@@ -8,6 +8,7 @@
 #include "SendKit/protocol/StickReply.h"
 #include "SendKit/protocol/StickRequest.h"
 #include "SendKit/protocol/StickStatus.h"
+#include "support/TestData.h"
 #include "support/TestHarness.h"
 
 #include <QByteArray>
@@ -19,15 +20,6 @@
 
 #include <memory>
 #include <optional>
-#include <ostream>
-
-// Test data: a file whose bytes differ from their neighbours, so that a misplaced chunk shows.
-inline QByteArray patternBytes(qsizetype size, int seed = 0) {
-    QByteArray bytes(size, '\0');
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + i / 251 + seed) & 0xFF);
-    return bytes;
-}
 
 inline QByteArray sha256(const QByteArray& data) {
     return QCryptographicHash::hash(data, QCryptographicHash::Sha256);
@@ -112,22 +104,9 @@ private:
     }
 };
 
-inline void PrintTo(const StickEvent& event, std::ostream* out) {
-    *out << event.text().toStdString();
-}
-
-inline void PrintTo(const StickError& error, std::ostream* out) {
-    *out << error.text().toStdString();
-}
-
 // The StickError the task fails with, or none when it succeeds; it must not suspend.
 template <class T> std::optional<StickError> failureOf(TestHarness& harness, QCoro::Task<T> task) {
-    try {
-        harness.runWithoutSuspending(std::move(task));
-    } catch (const StickError& error) {
-        return error;
-    }
-    return std::nullopt;
+    return stickFailure([&] { harness.runWithoutSuspending(std::move(task)); });
 }
 
 inline StickEvent ack(quint8 transferID, quint32 offset) {

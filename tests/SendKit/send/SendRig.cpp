@@ -1,12 +1,9 @@
 #include "SendRig.h"
 
+#include "SendKit/loopback/LoopbackLink.h"
 #include "SendKit/protocol/StickReply.h"
 
 #include <QTimeZone>
-
-void PrintTo(const StickError& error, std::ostream* out) {
-    *out << error.what();
-}
 
 void PrintTo(const StickSendPhase& phase, std::ostream* out) {
     if (const auto* sending = std::get_if<StickSendPhase::Sending>(&phase.value))
@@ -17,17 +14,6 @@ void PrintTo(const StickSendPhase& phase, std::ostream* out) {
         *out << "checking";
 }
 
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
-StickFile stickFile(const QString& name, qsizetype size, int seed) {
-    QByteArray bytes(size, '\0');
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + i / 251 + seed) & 0xFF);
-    return StickFile(name, bytes);
-}
-
 const QDateTime SendRig::wallClock(QDate(2024, 5, 1), QTime(12, 0), QTimeZone(7200));
 
 SendRig::SendRig() {
@@ -35,8 +21,44 @@ SendRig::SendRig() {
 }
 
 std::shared_ptr<StickSession> SendRig::open() {
-    return std::make_shared<StickSession>(std::make_shared<TappedLink>(stick->connect(), tap),
-                                          harness.clock());
+    auto link = std::make_shared<TestLink>(harness.clock(), stick->connect());
+    link->loses = [this](const QByteArray& request) {
+        return lost.contains(StickOpcode(StickRequest::Frame::parse(request).opcode));
+    };
+    link->rewrites = [this](QByteArray& bytes) { rewriteFrame(bytes); };
+    m_links.append(link);
+    return std::make_shared<StickSession>(link, harness.clock());
+}
+
+void SendRig::rewriteFrame(QByteArray& bytes) const {
+    StickFrame frame = StickFrame::parse(bytes);
+    if (auto* response = std::get_if<StickFrame::Response>(&frame.value)) {
+        const auto change = rewrite.find(StickOpcode(response->opcode));
+        if (change != rewrite.end()) {
+            change->second(*response);
+            bytes = frame.encoded();
+        }
+    }
+}
+
+QList<SendRig::Request> SendRig::requests() const {
+    QList<Request> all;
+    for (int link = 0; link < m_links.size(); ++link) {
+        for (const QByteArray& frame : m_links[link]->controlFrames())
+            all.append({link, StickRequest::Frame::parse(frame)});
+    }
+    return all;
+}
+
+QList<StickOpcode> SendRig::opcodes() const {
+    QList<StickOpcode> result;
+    for (const Request& request : requests())
+        result.append(StickOpcode(request.frame.opcode));
+    return result;
+}
+
+int SendRig::count(StickOpcode opcode) const {
+    return int(opcodes().count(opcode));
 }
 
 QCoro::Task<std::shared_ptr<StickSession>> SendRig::reopen() {
@@ -59,16 +81,11 @@ StickReceipt SendRig::send(const QList<StickFile>& files, bool overwrite) {
 }
 
 std::optional<StickError> SendRig::failure(const QList<StickFile>& files, bool overwrite) {
-    try {
-        send(files, overwrite);
-    } catch (const StickError& error) {
-        return error;
-    }
-    return std::nullopt;
+    return stickFailure([&] { send(files, overwrite); });
 }
 
 void SendRig::rewriteInfo(std::function<void(StickInfo&)> change) {
-    tap->rewrite[StickOpcode::getInfo] = [change](StickFrame::Response& response) {
+    rewrite[StickOpcode::getInfo] = [change](StickFrame::Response& response) {
         StickInfo info = StickReply::info(response.payload);
         change(info);
         response.payload = StickReply::payload(info);

@@ -1,31 +1,38 @@
 #pragma once
 
-#include "TappedLink.h"
-
 #include "SendKit/StickError.h"
 #include "SendKit/loopback/LoopbackStick.h"
+#include "SendKit/protocol/StickFrame.h"
+#include "SendKit/protocol/StickOpcode.h"
+#include "SendKit/protocol/StickRequest.h"
 #include "SendKit/send/StickSend.h"
+#include "support/TestData.h"
 #include "support/TestHarness.h"
+#include "support/TestLink.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <stop_token>
 
-// Readable failure messages for the types the send tests compare.
-void PrintTo(const StickError& error, std::ostream* out);
 void PrintTo(const StickSendPhase& phase, std::ostream* out);
-void PrintTo(const QString& text, std::ostream* out);
 
-// A file whose bytes differ from their neighbours, so that a misplaced chunk shows.
-StickFile stickFile(const QString& name, qsizetype size, int seed = 0);
+// A file of pattern bytes.
+inline StickFile stickFile(const QString& name, qsizetype size, int seed = 0) {
+    return StickFile(name, patternBytes(size, seed));
+}
 
-// Sends through the real session over tapped loopback links to one simulated stick, under the
-// manual clock, with a wall clock that always reads the same instant.
+// Sends through the real session over test links to one simulated stick, under the manual clock,
+// with a wall clock that always reads the same instant. The links record the requests and play
+// what the simulated stick does not offer itself: answers that say something else, and requests
+// that get lost.
 class SendRig {
 public:
     // 12:00 on 1 May 2024 at UTC+2, and the local stamp the stick must get for it.
@@ -44,7 +51,21 @@ public:
 
     TestHarness harness;
     std::shared_ptr<LoopbackStick> stick = LoopbackStick::create(stickName);
-    std::shared_ptr<LinkTap> tap = std::make_shared<LinkTap>();
+    // A request written, with the number of its link (0 for the first one opened).
+    struct Request {
+        int link = 0;
+        StickRequest::Frame frame;
+    };
+    // Every request written on any link, in order.
+    QList<Request> requests() const;
+    QList<StickOpcode> opcodes() const;
+    int count(StickOpcode opcode) const;
+
+    // The stick's responses to these requests pass through the function before the session sees
+    // them.
+    std::map<StickOpcode, std::function<void(StickFrame::Response&)>> rewrite;
+    // These requests never reach the stick.
+    std::set<StickOpcode> lost;
     // Every session opened, the first one and those of reconnects.
     QList<std::shared_ptr<StickSession>> sessions;
     QList<StickSendPhase> phases;
@@ -57,5 +78,8 @@ public:
 
 private:
     std::shared_ptr<StickSession> open();
+    void rewriteFrame(QByteArray& bytes) const;
+
+    QList<std::shared_ptr<TestLink>> m_links;
     QCoro::Task<std::shared_ptr<StickSession>> reopen();
 };

@@ -7,7 +7,7 @@
 namespace {
 
 void rewriteLastResult(SendRig& rig, std::function<void(StickReply::LastResult&)> change) {
-    rig.tap->rewrite[StickOpcode::lastResult] = [change](StickFrame::Response& response) {
+    rig.rewrite[StickOpcode::lastResult] = [change](StickFrame::Response& response) {
         StickReply::LastResult result = StickReply::lastResult(response.payload);
         change(result);
         response.payload = StickReply::payload(result);
@@ -30,8 +30,8 @@ TEST(StickSendRecovery, ALastResultThatConfirmsTheFileLetsTheSendGoOnOverTheNewS
     EXPECT_EQ(receipt.files, (QList<StickReceipt::Stored>{{"ROSE.DST", 9'000, first.sha256()},
                                                           {"tulip.pes", 3'000, second.sha256()}}));
     EXPECT_EQ(rig.reconnects, 1);
-    EXPECT_EQ(rig.tap->requests.at(4).link, 1);
-    EXPECT_EQ(rig.tap->opcodes().mid(3),
+    EXPECT_EQ(rig.requests().at(4).link, 1);
+    EXPECT_EQ(rig.opcodes().mid(3),
               (QList{StickOpcode::commit, StickOpcode::getInfo, StickOpcode::lastResult,
                      StickOpcode::begin, StickOpcode::commit}));
 }
@@ -40,6 +40,7 @@ TEST(StickSendRecovery, ALastResultThatDoesNotConfirmTheFileEndsTheSend) {
     const QList<std::pair<const char*, std::function<void(StickReply::LastResult&)>>> cases = {
         {"no status", [](auto& r) { r.status.reset(); }},
         {"other digest", [](auto& r) { r.storedSHA256[0] = char(r.storedSHA256[0] ^ 1); }},
+        {"other name", [](auto& r) { r.storedName = "rose.pes"; }},
     };
     for (const auto& [what, change] : cases) {
         SCOPED_TRACE(what);
@@ -69,7 +70,7 @@ TEST(StickSendRecovery, ReconnectsOncePerFileAndAFailureWhileRecoveringIsThrownA
 
     SendRig lostAgain;
     lostAgain.stick->setFaults({.dropLinkAfterCommit = true});
-    lostAgain.tap->lost.insert(StickOpcode::lastResult);
+    lostAgain.lost.insert(StickOpcode::lastResult);
     EXPECT_EQ(lostAgain.failure({stickFile("rose.dst", 100)}), StickError::timeout());
     EXPECT_EQ(lostAgain.reconnects, 1);
 }
@@ -110,36 +111,36 @@ TEST(StickSendRecovery, TheReceiptNamesTheActiveVolumeOfTheLatestInformationElse
 
 TEST(StickSendRecovery, OtherCommitFailuresEndTheSendWithoutReconnectingOrAborting) {
     SendRig rig;
-    rig.tap->lost.insert(StickOpcode::commit);
+    rig.lost.insert(StickOpcode::commit);
     EXPECT_EQ(rig.failure({stickFile("rose.dst", 100)}), StickError::timeout());
     EXPECT_EQ(rig.harness.now(), StickSession::commitTimeout);
     EXPECT_EQ(rig.reconnects, 0);
-    EXPECT_EQ(rig.tap->count(StickOpcode::abort), 0);
+    EXPECT_EQ(rig.count(StickOpcode::abort), 0);
 }
 
 // --- Abandoned transfers -----------------------------------------------------------------------
 
 TEST(StickSendAbort, AStoppedStreamIsFollowedByExactlyOneAbortWhateverBecomesOfIt) {
-    const QList<std::pair<const char*, std::function<void(LinkTap&)>>> abortFates = {
+    const QList<std::pair<const char*, std::function<void(SendRig&)>>> abortFates = {
         {"refused",
-         [](LinkTap& tap) {
-             tap.rewrite[StickOpcode::abort] = [](StickFrame::Response& response) {
+         [](SendRig& rig) {
+             rig.rewrite[StickOpcode::abort] = [](StickFrame::Response& response) {
                  response.status = StickStatus{StickStatus::internal};
              };
          }},
-        {"times out", [](LinkTap& tap) { tap.lost.insert(StickOpcode::abort); }},
+        {"times out", [](SendRig& rig) { rig.lost.insert(StickOpcode::abort); }},
     };
     for (const auto& [what, abortFate] : abortFates) {
         SCOPED_TRACE(what);
         SendRig rig;
-        abortFate(*rig.tap);
+        abortFate(rig);
         rig.onPhase = [&rig](const StickSendPhase& phase) {
             if (std::holds_alternative<StickSendPhase::Sending>(phase.value))
                 rig.stop.request_stop();
         };
         EXPECT_EQ(rig.failure({stickFile("rose.dst", 30'000)}), StickError::cancelled());
-        EXPECT_EQ(rig.tap->opcodes(), (QList{StickOpcode::getInfo, StickOpcode::list,
-                                             StickOpcode::begin, StickOpcode::abort}));
+        EXPECT_EQ(rig.opcodes(), (QList{StickOpcode::getInfo, StickOpcode::list, StickOpcode::begin,
+                                        StickOpcode::abort}));
         EXPECT_TRUE(rig.stick->files().empty());
     }
 }
@@ -149,8 +150,8 @@ TEST(StickSendAbort, ABusyMachineAtCommitIsAbortedOnceBeforeTheErrorReachesTheCa
     rig.stick->setFaults({.hostBusyCommits = 1});
     EXPECT_EQ(rig.failure({stickFile("rose.dst", 100), stickFile("tulip.pes", 100)}),
               StickError::machineBusy());
-    EXPECT_EQ(rig.tap->opcodes().last(), StickOpcode::abort);
-    EXPECT_EQ(rig.tap->count(StickOpcode::abort), 1);
+    EXPECT_EQ(rig.opcodes().last(), StickOpcode::abort);
+    EXPECT_EQ(rig.count(StickOpcode::abort), 1);
     EXPECT_EQ(rig.reconnects, 0);
     EXPECT_TRUE(rig.stick->files().empty());
 }

@@ -55,7 +55,7 @@ StickInfo info() {
 } // namespace stick
 
 SessionFixture::SessionFixture()
-    : link(std::make_shared<ScriptedLink>(harness.clock()))
+    : link(std::make_shared<TestLink>(harness.clock()))
     , session(std::make_unique<StickSession>(link, harness.clock())) {
     StickLog::setSink([this](const QString& line) { log << line; });
 }

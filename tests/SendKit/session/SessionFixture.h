@@ -1,12 +1,13 @@
 #pragma once
 
-#include "ScriptedLink.h"
+#include "tests/support/TestLink.h"
 
 #include "SendKit/StickError.h"
 #include "SendKit/protocol/StickEvent.h"
 #include "SendKit/protocol/StickInfo.h"
 #include "SendKit/protocol/StickRequest.h"
 #include "SendKit/session/StickSession.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestHarness.h"
 
 #include <QStringList>
@@ -15,21 +16,6 @@
 
 #include <memory>
 #include <optional>
-#include <ostream>
-
-// Readable failure messages for the types the session tests compare.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
-    *out << bytes.toHex(' ').toStdString();
-}
-inline void PrintTo(const StickError& error, std::ostream* out) {
-    *out << error.what();
-}
-inline void PrintTo(const StickEvent& event, std::ostream* out) {
-    *out << event.text().toStdString();
-}
 
 // The stick's side of the conversation, as frames.
 namespace stick {
@@ -55,7 +41,8 @@ template <class T> QCoro::Task<std::optional<T>> nextOf(AsyncQueue<T> queue) {
     co_return co_await queue.next();
 }
 
-// A session over a scripted link under the manual clock, collecting the log lines it writes.
+// A session over a test link played by the test under the manual clock, collecting the log lines it
+// writes.
 class SessionFixture : public ::testing::Test {
 protected:
     SessionFixture();
@@ -73,16 +60,11 @@ protected:
         return failureOf(running);
     }
     template <class T> std::optional<StickError> failureOf(Running<T>& running) {
-        try {
-            harness.run(running);
-        } catch (const StickError& error) {
-            return error;
-        }
-        return std::nullopt;
+        return stickFailure([&] { harness.run(running); });
     }
 
     TestHarness harness;
-    std::shared_ptr<ScriptedLink> link;
+    std::shared_ptr<TestLink> link;
     std::unique_ptr<StickSession> session;
     QStringList log;
 };

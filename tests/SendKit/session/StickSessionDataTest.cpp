@@ -12,14 +12,6 @@ using Chunks = QList<std::pair<quint32, int>>;
 
 class DataTest : public SessionFixture {
 protected:
-    // Bytes that differ from one offset to the next, so a misplaced chunk shows.
-    static QByteArray file(int size) {
-        QByteArray bytes(size, Qt::Uninitialized);
-        for (int i = 0; i < size; ++i)
-            bytes[i] = char(i * 7 + i / 251);
-        return bytes;
-    }
-
     QCoro::Task<void> send(const QByteArray& bytes, qint64 window = 16384, int maxChunk = 400,
                            std::stop_token stop = {}) {
         return session->sendData(
@@ -73,37 +65,39 @@ TEST_F(DataTest, SizesChunksToTheLinkAndTheStickAndLetsOneFlyWhateverTheWindow) 
         link->maxFrameLength = c.frameLength;
         received.clear();
         const auto before = link->dataFrames().size();
-        harness.runWithoutTime(send(file(2000), c.window, c.maxChunk));
+        harness.runWithoutTime(send(patternBytes(2000), c.window, c.maxChunk));
         EXPECT_EQ(link->dataFrames().at(before).size(), 5 + c.chunk);
-        EXPECT_EQ(received, file(2000));
+        EXPECT_EQ(received, patternBytes(2000));
     }
 }
 
 TEST_F(DataTest, RefusesALinkWithNoRoomForAChunkByteAndSendsNothingForAnEmptyFile) {
     link->maxFrameLength = 5;
-    EXPECT_EQ(failureOf(send(file(10))), StickError::mtuTooSmall());
+    EXPECT_EQ(failureOf(send(patternBytes(10))), StickError::mtuTooSmall());
     link->maxFrameLength = 185;
-    EXPECT_EQ(failureOf(send(file(10), 16384, 0)), StickError::mtuTooSmall());
+    EXPECT_EQ(failureOf(send(patternBytes(10), 16384, 0)), StickError::mtuTooSmall());
     harness.runWithoutTime(send(QByteArray()));
     EXPECT_TRUE(link->dataFrames().isEmpty());
     EXPECT_TRUE(progress.isEmpty());
 }
 
 TEST_F(DataTest, FillsTheWindowBeforeWaitingAndOnlyMovesForward) {
-    auto running = harness.start(send(file(1000), 800, 400));
+    // A third chunk would pass the window by 200 bytes.
+    auto running = harness.start(send(patternBytes(1200), 1000, 400));
     harness.settle();
     EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}}));
+    deliver(stick::ack(transfer + 1, 1200)); // another transfer's
     deliver(stick::ack(transfer, 400));
     deliver(stick::ack(transfer, 200));
-    EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 200}}));
+    EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 400}}));
     // Beyond the end counts as the end.
     deliver(stick::ack(transfer, 5000));
     EXPECT_TRUE(running.isDone());
-    EXPECT_EQ(progress, (QList<qint64>{400, 1000}));
+    EXPECT_EQ(progress, (QList<qint64>{400, 1200}));
 }
 
 TEST_F(DataTest, ANackSendsAgainFromTheOffsetTheStickExpects) {
-    auto running = harness.start(send(file(2000), 1200, 400));
+    auto running = harness.start(send(patternBytes(2000), 1200, 400));
     harness.settle();
     deliver(stick::nack(transfer, 400));
     EXPECT_EQ(chunks(), (Chunks{{0, 400}, {400, 400}, {800, 400}, {400, 400}, {800, 400}}));
@@ -118,14 +112,14 @@ TEST_F(DataTest, ANackSendsAgainFromTheOffsetTheStickExpects) {
 }
 
 TEST_F(DataTest, SilenceSendsAgainUntilTheStallLimit) {
-    EXPECT_EQ(failureOf(send(file(1000), 4096, 400)), StickError::timeout());
+    EXPECT_EQ(failureOf(send(patternBytes(1000), 4096, 400)), StickError::timeout());
     EXPECT_EQ(harness.now(), 11s);
     EXPECT_EQ(chunks().size(), 33);
     EXPECT_EQ(chunks().mid(30), (Chunks{{0, 400}, {400, 400}, {800, 200}}));
 }
 
 TEST_F(DataTest, AnAdvancingAcknowledgementRestartsTheStallLimit) {
-    auto running = harness.start(send(file(1000), 4096, 400));
+    auto running = harness.start(send(patternBytes(1000), 4096, 400));
     harness.advance(9500ms);
     deliver(stick::ack(transfer, 400));
     harness.advance(10s);
@@ -136,7 +130,7 @@ TEST_F(DataTest, AnAdvancingAcknowledgementRestartsTheStallLimit) {
 }
 
 TEST_F(DataTest, ReportsEachAdvancingAcknowledgementAndLogsEachQuarterPassed) {
-    auto running = harness.start(send(file(1000), 4096, 400));
+    auto running = harness.start(send(patternBytes(1000), 4096, 400));
     harness.settle();
     for (quint32 offset : {200u, 250u, 400u, 600u, 1000u})
         deliver(stick::ack(transfer, offset));
@@ -148,7 +142,7 @@ TEST_F(DataTest, ReportsEachAdvancingAcknowledgementAndLogsEachQuarterPassed) {
 }
 
 TEST_F(DataTest, ATransferAbortedByTheStickFailsWithItsReason) {
-    auto running = harness.start(send(file(1000), 400, 400));
+    auto running = harness.start(send(patternBytes(1000), 400, 400));
     harness.settle();
     deliver(stick::aborted(transfer + 1, StickStatus::noSpace)); // another transfer's: ignored
     EXPECT_FALSE(running.isDone());
@@ -159,7 +153,7 @@ TEST_F(DataTest, ATransferAbortedByTheStickFailsWithItsReason) {
 
 TEST_F(DataTest, CancellationIsSeenAtTheNextPass) {
     std::stop_source stop;
-    auto running = harness.start(send(file(1000), 400, 400, stop.get_token()));
+    auto running = harness.start(send(patternBytes(1000), 400, 400, stop.get_token()));
     harness.advance(200ms);
     stop.request_stop();
     harness.settle();
@@ -171,19 +165,19 @@ TEST_F(DataTest, CancellationIsSeenAtTheNextPass) {
 }
 
 TEST_F(DataTest, TheLinkEndingInterruptsTheStream) {
-    auto waiting = harness.start(send(file(1000), 400, 400));
+    auto waiting = harness.start(send(patternBytes(1000), 400, 400));
     harness.advance(300ms);
     link->end();
     harness.settle();
     ASSERT_TRUE(waiting.isDone());
     EXPECT_EQ(failureOf(waiting), StickError::transferInterrupted());
-    EXPECT_EQ(failureOf(send(file(1000))), StickError::transferInterrupted());
+    EXPECT_EQ(failureOf(send(patternBytes(1000))), StickError::transferInterrupted());
     EXPECT_EQ(chunks().size(), 1);
 }
 
 TEST_F(DataTest, AFailedChunkWriteFailsTheStream) {
     link->dataFaults[1] = {0s, std::make_exception_ptr(std::runtime_error("gone"))};
-    EXPECT_EQ(failureOf(send(file(1000))), StickError::transferInterrupted());
+    EXPECT_EQ(failureOf(send(patternBytes(1000))), StickError::transferInterrupted());
 }
 
 } // namespace

@@ -60,6 +60,7 @@ TEST_F(OperationTest, ReadsEachStatusTheWayItsOperationDoes) {
         {"getInfo", StickStatus::ok, "\x01",
          StickError::protocolError("frame ends after 1 bytes, 2 needed")},
         {"begin", StickStatus::badName, {}, StickError::nameRejected("A.DST")},
+        {"begin", StickStatus::badExtension, {}, StickError::nameRejected("A.DST")},
         {"begin", StickStatus::tooLarge, {}, StickError::fileTooLarge(0)},
         {"begin", StickStatus::nameExists, {}, StickError::nameExists({"A.DST"})},
         {"begin", StickStatus::noSpace, {}, StickError::storageFull()},

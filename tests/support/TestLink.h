@@ -10,10 +10,12 @@
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <memory>
 
-// A link whose stick is played by the test: it records every frame the session writes, answers
-// each through the test's script, and can fail or delay a given write or end its stream.
-class ScriptedLink : public StickLink {
+// The one link the tests and the bench put under a session. Its stick is played by scripts, by
+// another link behind it (a simulated stick), or both; it records what the session writes and
+// can fail, delay or lose writes and rewrite what comes back.
+class TestLink : public StickLink {
 public:
     // Given a frame the session wrote, the frames the stick sends back (none to stay silent).
     using Script = std::function<QList<QByteArray>(const QByteArray& frame)>;
@@ -24,9 +26,10 @@ public:
         std::exception_ptr error;
     };
 
-    explicit ScriptedLink(Clock& clock);
+    // With a stick behind, every frame written also goes on to it, and its frames come back here.
+    explicit TestLink(Clock& clock, std::shared_ptr<StickLink> stick = {});
     // Ends the stream, so that a session's reader stops once the loop runs.
-    ~ScriptedLink() override;
+    ~TestLink() override;
 
     // The stick's answers, produced as a frame is written (before its delay or failure).
     Script answerControl;
@@ -35,6 +38,12 @@ public:
     QHash<int, Fault> controlFaults;
     QHash<int, Fault> dataFaults;
     int maxFrameLength = 512;
+    // Requests for which this holds are written but never reach the stick behind.
+    std::function<bool(const QByteArray& request)> loses;
+    // Every frame from the stick behind passes through this on its way to the session.
+    std::function<void(QByteArray& frame)> rewrites;
+    // Off, nothing written is kept (a bench streams far more than a test reads back).
+    bool keepsFrames = true;
 
     // Everything written so far, in order.
     const QList<QByteArray>& controlFrames() const { return m_control; }
@@ -52,11 +61,17 @@ public:
     QCoro::Task<void> close() override;
 
 private:
-    QCoro::Task<void> write(QList<QByteArray>& written, const Script& script,
-                            const QHash<int, Fault>& faults, QByteArray frame);
+    void answer(const Script& script, const QByteArray& frame);
+    QCoro::Task<void> play(Fault fault);
+    static QCoro::Task<void> forward(AsyncQueue<QByteArray> from, TestLink* link,
+                                     std::shared_ptr<bool> alive);
 
     Clock& m_clock;
+    std::shared_ptr<StickLink> m_stick;
     AsyncQueue<QByteArray> m_replies;
     QList<QByteArray> m_control;
     QList<QByteArray> m_data;
+    int m_controlCount = 0;
+    int m_dataCount = 0;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
