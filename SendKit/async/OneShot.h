@@ -36,10 +36,6 @@ public:
     requires std::is_base_of_v<std::exception, std::decay_t<E>>
     bool fail(E&& error) { return fail(std::make_exception_ptr(std::forward<E>(error))); }
 
-    bool isResumed() const { return m_state->isReady(); }
-    // Whether a coroutine is suspended on it right now.
-    bool isAwaited() const { return m_state->hasParked(); }
-
     // co_await yields the value or rethrows the exception; a OneShot can be awaited only once.
     ParkedAwaiter<State> operator co_await() const { return ParkedAwaiter<State>(m_state); }
 

@@ -21,7 +21,6 @@ public:
     void park(std::coroutine_handle<> coroutine);
     // Unparks a coroutine that is going away without having been resumed.
     void leave(std::coroutine_handle<> coroutine) noexcept;
-    bool hasParked() const { return bool(m_parked); }
     // Posts the resumption of the parked coroutine, if any (at most one wake-up is in flight).
     void wake();
 

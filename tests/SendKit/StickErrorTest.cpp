@@ -36,19 +36,6 @@ TEST(StickErrorStatus, MapsNamedStatusesToTheirOwnCasesAndRefusesTheRest) {
     EXPECT_NO_THROW(StickError::check(status(StickStatus::ok)));
 }
 
-TEST(StickError, ComparesAndInspectsCaseAndPayload) {
-    EXPECT_NE(StickError::nameExists({"a.dst", "b.dst"}),
-              StickError::nameExists({"b.dst", "a.dst"}));
-    EXPECT_NE(StickError::refused(status(7)), StickError::refused(status(8)));
-    EXPECT_NE(StickError::notFound("a"), StickError::nameRejected("a"));
-
-    const StickError error = StickError::nameExists({"a.dst"});
-    EXPECT_FALSE(error.is<StickError::NameRejected>());
-    ASSERT_NE(error.get<StickError::NameExists>(), nullptr);
-    EXPECT_EQ(error.get<StickError::NameExists>()->names, QStringList{"a.dst"});
-    EXPECT_EQ(error.get<StickError::NotFound>(), nullptr);
-}
-
 TEST(StickErrorText, WritesCaseNameAndEscapedPayload) {
     EXPECT_EQ(StickLog::describe(std::nullopt), "none");
     EXPECT_EQ(StickLog::describe(StickError::timeout()), "StickError.timeout");

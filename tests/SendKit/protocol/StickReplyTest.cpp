@@ -75,22 +75,6 @@ TEST(StickReply, decodesTheOtherRepliesAndRejectsTheirFlaws) {
               (StickReply::LastResult{StickStatus{0}, digest, "a"}));
 }
 
-// The simulated stick answers with these encoders; the host must read back what it wrote.
-TEST(StickReply, stickSidePayloadsDecodeBack) {
-    const StickInfo info = StickReply::info(infoPayload);
-    EXPECT_EQ(StickReply::info(StickReply::payload(info)), info);
-
-    const StickReply::ListPage page{2, 36, {{"a.dst", 1, 2}, {"b.dst", 3, 4}}};
-    EXPECT_EQ(StickReply::list(StickReply::payload(page)), page);
-    EXPECT_EQ(StickReply::payload(page).size(), 5 + 2 * StickReply::listEntrySize("a.dst"));
-
-    const StickReply::LastResult none{std::nullopt, QByteArray(32, 0), ""};
-    EXPECT_EQ(StickReply::lastResult(StickReply::payload(none)), none);
-
-    // However an entry is made, its name is cleaned.
-    EXPECT_EQ(StickFileEntry(QString::fromUtf8("a\u202Eb\n.dst"), 1, 2).name(), "ab.dst");
-}
-
 TEST(StickTime, localSecondsAndBack) {
     const QTimeZone east(2 * 3600);
     const QDateTime tenUTC(QDate(2024, 5, 1), QTime(10, 0), QTimeZone::utc());

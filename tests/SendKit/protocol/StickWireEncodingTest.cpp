@@ -7,22 +7,6 @@
 
 namespace {
 
-TEST(StickWireEncoding, integersAreLittleEndianBothWays) {
-    StickWriter writer;
-    writer.u8(0xAB);
-    writer.u16(0x1234);
-    writer.u32(0x12345678);
-    writer.u64(0x0102030405060708ULL);
-    EXPECT_EQ(writer.data(), hex("ab 3412 78563412 0807060504030201"));
-
-    StickReader reader(writer.data());
-    EXPECT_EQ(reader.u8(), 0xAB);
-    EXPECT_EQ(reader.u16(), 0x1234);
-    EXPECT_EQ(reader.u32(), 0x12345678u);
-    EXPECT_EQ(reader.u64(), 0x0102030405060708ULL);
-    EXPECT_TRUE(reader.isAtEnd());
-}
-
 TEST(StickWireEncoding, shortReadsNameTheWholeFrameAndLeaveTheOffset) {
     StickReader reader(hex("01 02 03 ff 0a 61"));
     reader.u8();
