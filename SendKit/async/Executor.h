@@ -15,8 +15,10 @@ class Executor {
 public:
     Executor() = delete;
 
-    // Runs the work later on the main thread's event loop, never inline. Callable from any thread;
-    // needs a QCoreApplication. An exception escaping the work goes to the uncaught handler.
+    // Runs the work later on the main thread's event loop, never inline, after the work posted
+    // before it. Work posted while earlier work waits or runs shares its event. Callable from any
+    // thread; needs a QCoreApplication. An exception escaping the work goes to the uncaught
+    // handler.
     static void post(std::function<void()> work);
 
     // Posted work that has not run yet.

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
 #include <QPromise>
 #include <QStringList>
+#include <QTimer>
 
 #include <stdexcept>
 #include <thread>
@@ -25,6 +27,25 @@ TEST(Executor, postedWorkRunsLaterInPostingOrder) {
     EXPECT_EQ(Executor::postedCount(), 2);
     harness.settle();
     EXPECT_EQ(trace, (QStringList{"poster returned", "first", "second", "posted by first"}));
+}
+
+// A dialog's event loop inside posted work must not hold up the work it waits for.
+TEST(Executor, workPostedInsideANestedEventLoopRunsWhileThatLoopWaits) {
+    TestHarness harness;
+    bool ranInside = false;
+    Executor::post([&] {
+        QEventLoop loop;
+        bool ran = false;
+        Executor::post([&] {
+            ran = true;
+            loop.quit();
+        });
+        QTimer::singleShot(5s, &loop, &QEventLoop::quit); // only if the work never comes
+        loop.exec();
+        ranInside = ran;
+    });
+    harness.settle();
+    EXPECT_TRUE(ranInside);
 }
 
 TEST(Executor, exceptionsEscapingPostedWorkOrSpawnedTasksReachTheUncaughtHandler) {
