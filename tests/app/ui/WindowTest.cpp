@@ -1,0 +1,162 @@
+#include "tests/app/ui/WindowFixture.h"
+
+#include "app/ui/FilesSection.h"
+#include "app/ui/StickHeader.h"
+#include "app/ui/WindowFooter.h"
+
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class WindowTest : public WindowFixture {
+protected:
+    WindowTest() {
+        stick->store(u"Rose.dst"_qs, QByteArray(4000, 'r'), 1'700'000'000);
+        stick->store(u"Rose.png"_qs, QByteArray(9000, 'p'), 1'700'000'000);
+        stick->store(u"Tulip.exp"_qs, QByteArray(700, 't'));
+    }
+
+    QString card() { return shownText(window().card()); }
+    QStringList cardButtons() { return shownButtons(window().card()); }
+    // The window as it looks now, for a person to check by eye.
+    void snap(const char* name) {
+        QDir().mkpath(QStringLiteral(BRINDLE_SCREENSHOTS));
+        window().grab().save(QStringLiteral(BRINDLE_SCREENSHOTS "/%1.png").arg(name));
+    }
+    void drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint at = window().rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window(), &enter);
+        EXPECT_TRUE(window().isTargeted());
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window(), &dropped);
+        EXPECT_FALSE(window().isTargeted());
+    }
+};
+
+TEST_F(WindowTest, CardsFollowTheStepsOfAConnectionAndASend) {
+    peripheral->setSetup({.pairing = SimulatedPeripheral::Pairing::Passkey, .passkey = 123456});
+    EXPECT_EQ(card(), u"Starting Bluetooth…"_qs);
+    EXPECT_EQ(window().header()->title(), u"Brindle Stick"_qs);
+    EXPECT_EQ(window().footer()->versionText(), u"Brindle Stick "_qs);
+    snap("starting");
+    window().show();
+
+    // Searching: a row per stick, then the hint once the search has run long.
+    ASSERT_TRUE(waitUntil([&] { return model->searchedLong(); }));
+    EXPECT_TRUE(card().startsWith(u"Looking for sticks…\nAtelier\n›\nNo stick yet."_qs));
+    snap("searching");
+    button(window().card(), u"Atelier"_qs)->click();
+
+    // Pairing: the passkey typed into the card reaches the stick.
+    ASSERT_TRUE(waitUntil([&] { return model->pairingQuestion().has_value(); }));
+    EXPECT_TRUE(card().startsWith(u"Connecting to Atelier…\nAtelier shows 6 digits"_qs));
+    auto* passkey = window().card()->findChild<QLineEdit*>();
+    QTest::keyClicks(passkey, u"12345x6"_qs);
+    EXPECT_EQ(passkey->text(), u"123456"_qs);
+    snap("pairing");
+    button(window().card(), u"Pair"_qs)->click();
+
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Confirm>(); }));
+    EXPECT_EQ(card(), u"Is this the right stick?\nLook at the stick in your machine: its display "
+                      "now shows “Atelier”. Only then say yes."_qs);
+    EXPECT_EQ(cardButtons(), QStringList({u"Yes, that one"_qs, u"Another stick"_qs}));
+    EXPECT_TRUE(window().files()->isHidden());
+    snap("confirm");
+    button(window().card(), u"Yes, that one"_qs)->click();
+
+    ASSERT_TRUE(waitUntil([&] { return model->designs().size() == 2; }));
+    EXPECT_EQ(card(), u"Ready. Drop embroidery files on this window to send them.\nDrop "
+                      "embroidery files here"_qs);
+    EXPECT_EQ(window().header()->title(), u"Atelier"_qs);
+    EXPECT_TRUE(window().footer()->offersUpdate()); // the simulated stick runs 1.0.0
+    EXPECT_FALSE(window().files()->isHidden());
+    snap("ready");
+
+    // A send: a bar with its percentage, checking, done; no file list meanwhile.
+    model->accept({localFile(u"Leaf.dst"_qs, 300'000)});
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Sending>(); }, 10ms));
+    ASSERT_TRUE(waitUntil([&] { return model->step().get<Step::Sending>()->fraction > 0.3; }));
+    const auto* bar = window().card()->findChild<QProgressBar*>();
+    ASSERT_NE(bar, nullptr);
+    const int percent = qRound(model->step().get<Step::Sending>()->fraction * 100);
+    EXPECT_EQ(card(), u"Sending Leaf.dst\n%1%"_qs.arg(percent));
+    EXPECT_EQ(bar->value(), int(model->step().get<Step::Sending>()->fraction * 1000));
+    EXPECT_TRUE(window().files()->isHidden());
+    snap("sending");
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Verifying>(); }, 2ms));
+    EXPECT_EQ(card(), u"Checking on the stick…"_qs);
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Done>(); }));
+    EXPECT_EQ(card(), u"Sent: Leaf.dst\nVerified: the stick read it back unchanged. The machine "
+                      "sees it now."_qs);
+    harness.advance(1s);
+    snap("done");
+
+    model->accept({localFile(u"Leaf.dst"_qs)});
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Replace>(); }));
+    EXPECT_EQ(card(), u"Already on the stick: Leaf.dst. Replace?"_qs);
+    snap("replace");
+    button(window().card(), u"Keep"_qs)->click();
+    EXPECT_TRUE(model->step().is<Step::Ready>());
+    EXPECT_TRUE(model->queued().isEmpty());
+
+    model->release();
+    EXPECT_EQ(card(), u"The stick is free for your iPad."_qs);
+    EXPECT_EQ(window().footer()->versionText(), u"Brindle Stick "_qs);
+    snap("released");
+    radio->setManagerState(BluetoothManagerState::Unauthorized);
+    button(window().card(), u"Connect again"_qs)->click();
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Failed>(); }));
+    EXPECT_EQ(cardButtons(),
+              QStringList({u"Try again"_qs, u"Open Settings"_qs, u"Forget the files"_qs}));
+    snap("failed");
+}
+
+TEST_F(WindowTest, FilesAreFoundBySearchAndDeletedOnlyAfterConfirmation) {
+    openConfirmed();
+    FilesSection& files = *window().files();
+    EXPECT_EQ(files.shownDesigns(), QStringList({u"Rose"_qs, u"Tulip"_qs}));
+    files.searchField()->setText(u"  rO "_qs);
+    EXPECT_EQ(files.shownDesigns(), QStringList({u"Rose"_qs}));
+    files.searchField()->setText(u"daisy"_qs);
+    EXPECT_TRUE(files.shownDesigns().isEmpty());
+    EXPECT_EQ(files.emptyText(), u"No design with that name."_qs);
+    files.searchField()->clear();
+
+    const auto askToDeleteRose = [&] {
+        button(&files, u"Delete from the stick"_qs)->click();
+        QMessageBox* question = window().deletionQuestion();
+        EXPECT_EQ(question->text(), u"Delete “Rose” from the stick?"_qs);
+        EXPECT_EQ(question->informativeText(),
+                  u"Removes Rose.dst, Rose.png. This cannot be undone."_qs);
+        return question;
+    };
+    button(askToDeleteRose(), u"Cancel"_qs)->click();
+    harness.advance(1s);
+    EXPECT_EQ(stick->files().size(), 3u);
+    button(askToDeleteRose(), u"Delete"_qs)->click();
+    ASSERT_TRUE(waitUntil([&] { return model->designs().size() == 1 && !model->isDeleting(); }));
+    EXPECT_EQ(files.shownDesigns(), QStringList({u"Tulip"_qs}));
+    EXPECT_EQ(stick->files().size(), 1u);
+}
+
+TEST_F(WindowTest, FilesDroppedAnywhereGoToTheModel) {
+    openConfirmed();
+    drop({localFile(u"notes.txt"_qs), localFile(u"Leaf.dst"_qs)});
+    EXPECT_EQ(model->queuedNames(), QStringList({u"Leaf.dst"_qs}));
+    ASSERT_NE(window().noticeAlert(), nullptr);
+    EXPECT_EQ(window().noticeAlert()->text(), u"Not sent"_qs);
+    EXPECT_TRUE(window().noticeAlert()->informativeText().contains(u"notes.txt"_qs));
+    window().noticeAlert()->accept();
+    EXPECT_TRUE(model->notice().isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return model->step().is<Step::Done>(); }));
+}
+
+} // namespace
