@@ -5,7 +5,8 @@
 namespace {
 
 const QStringList stickCommands{QStringLiteral("info"), QStringLiteral("list"),
-                                QStringLiteral("send"), QStringLiteral("delete")};
+                                QStringLiteral("send"), QStringLiteral("delete"),
+                                QStringLiteral("scan"), QStringLiteral("doctor")};
 
 // The value of "--name=value", or of "--name value" taken from the following argument.
 QString optionValue(const QString& argument, const QString& name, const QStringList& arguments,
@@ -34,6 +35,7 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
         arguments << QString::fromLocal8Bit(argument);
     CommandLine line;
     QStringList faults;
+    QStringList radio;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -71,6 +73,18 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
             }
         } else if (isOption(argument, QStringLiteral("--sim-fault"))) {
             faults.append(optionValue(argument, QStringLiteral("--sim-fault"), arguments, i));
+        } else if (isOption(argument, QStringLiteral("--sim-radio"))) {
+            radio.append(optionValue(argument, QStringLiteral("--sim-radio"), arguments, i));
+        } else if (isOption(argument, QStringLiteral("--stick"))) {
+            line.stick = optionValue(argument, QStringLiteral("--stick"), arguments, i);
+            if (line.stick->isEmpty())
+                throw UsageError{QStringLiteral("--stick needs an identifier or a name")};
+        } else if (isOption(argument, QStringLiteral("--seconds"))) {
+            bool ok = false;
+            line.seconds =
+                optionValue(argument, QStringLiteral("--seconds"), arguments, i).toInt(&ok, 10);
+            if (!ok || *line.seconds < 1 || *line.seconds > 600)
+                throw UsageError{QStringLiteral("--seconds needs a whole number from 1 to 600")};
         } else {
             throw UsageError{QStringLiteral("unknown option %1").arg(argument)};
         }
@@ -86,8 +100,13 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
         requireCommand(line, QStringLiteral("--files"), QStringLiteral("list"));
     if (line.replace)
         requireCommand(line, QStringLiteral("--replace"), QStringLiteral("send"));
-    if (line.json && line.command == QLatin1String("delete"))
-        throw UsageError{QStringLiteral("delete has no JSON output")};
+    if (line.seconds)
+        requireCommand(line, QStringLiteral("--seconds"), QStringLiteral("scan"));
+    if (line.json &&
+        (line.command == QLatin1String("delete") || line.command == QLatin1String("doctor")))
+        throw UsageError{QStringLiteral("%1 has no JSON output").arg(line.command)};
+    if (line.command == QLatin1String("doctor") && (line.simulator || line.stick))
+        throw UsageError{QStringLiteral("doctor checks this computer's own Bluetooth")};
     const bool takesNames =
         line.command == QLatin1String("send") || line.command == QLatin1String("delete");
     if (takesNames && line.arguments.isEmpty())
@@ -97,9 +116,14 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
     if (!takesNames && !line.arguments.isEmpty())
         throw UsageError{QStringLiteral("%1 takes no arguments, got %2")
                              .arg(line.command, line.arguments.first())};
+    if (!line.simulator && !(faults.isEmpty() && radio.isEmpty()))
+        throw UsageError{QStringLiteral("--sim-fault and --sim-radio need --simulate")};
     if (!line.simulator)
-        throw UsageError{QStringLiteral("no stick to talk to: use --simulate (the Bluetooth stick "
-                                        "is not supported yet)")};
+        return line;
+    for (const QString& setting : radio) {
+        if (!line.simulator->setRadio(setting))
+            throw UsageError{QStringLiteral("unknown radio setting %1").arg(setting)};
+    }
     for (const QString& fault : faults) {
         if (!line.simulator->addFault(fault))
             throw UsageError{QStringLiteral("unknown fault %1").arg(fault)};
@@ -109,25 +133,34 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
 
 QString CommandLine::usage() {
     return QStringLiteral(
-               "usage: brindle-stick-cli [-v] [--json] --simulate[=DIR] [--sim-fault F]... "
-               "COMMAND\n"
+               "usage: brindle-stick-cli [-v] [--json] [--stick ID|NAME] [--simulate[=DIR]\n"
+               "                         [--sim-radio S]... [--sim-fault F]...] COMMAND\n"
                "\n"
                "Commands on the stick:\n"
+               "  scan [--seconds N]        the sticks in reach, strongest first (default 5 s)\n"
                "  info                      the stick's GET_INFO record\n"
                "  list [--files]            the designs on the stick, or its raw file list\n"
                "  send FILE... [--replace]  send files, verified; --replace replaces files of the\n"
                "                            same name without asking\n"
                "  delete NAME...            delete designs (all their files) or single files\n"
+               "  doctor                    check this computer's Bluetooth set-up\n"
                "\n"
                "Options:\n"
-               "  --simulate[=DIR]  work on a simulated stick named \"Brindle Sim\"; with DIR its\n"
-               "                    files live in DIR between runs, without it the stick starts\n"
-               "                    empty\n"
+               "  --stick ID|NAME   the stick to use; without it the stick used last, else the\n"
+               "                    strongest one a short scan finds\n"
+               "  --simulate[=DIR]  a simulated radio with one stick named \"Brindle Sim\", at "
+               "the\n"
+               "                    speed of a real link; with DIR its files live in DIR between\n"
+               "                    runs, without it the stick starts empty\n"
+               "  --sim-radio S     the simulated link: phy=1m|2m, interval=MS, mtu=N,\n"
+               "                    drop-rate=FRACTION, instant (no time on the air)\n"
                "  --sim-fault F     make the simulated stick misbehave: drop-chunk=OFFSET,\n"
                "                    host-busy-commits=N, corrupt-staged=OFFSET, corrupt-readback,\n"
                "                    drop-link-after-commit, mtu=N, protocol-major=N,\n"
-               "                    usb=no-host|host-idle|host-active|swapping\n"
-               "  --json            info, list and send print one JSON document\n"
+               "                    usb=no-host|host-idle|host-active|swapping, pairing=PASSKEY,\n"
+               "                    pairing-rejected, stale-pairing, no-diagnostics,\n"
+               "                    bluetooth=off|unauthorized|unsupported, drop-link-at=OFFSET\n"
+               "  --json            scan, info, list and send print one JSON document\n"
                "  -v                the transport's log lines on standard error\n"
                "\n"
                "Support commands:\n  ") +

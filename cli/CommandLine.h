@@ -24,9 +24,12 @@ struct CommandLine {
     bool verbose = false;
     // --json: info, list and send print one JSON document.
     bool json = false;
-    // --simulate[=DIR] with its --sim-fault options; none when no stick backend was chosen.
+    // --simulate[=DIR] with its --sim-radio and --sim-fault options; none for the computer's own
+    // Bluetooth.
     std::optional<SimulatorSetup> simulator;
-    // "info", "list", "send", "delete" or "decode".
+    // --stick ID|NAME: the stick to work on; none for the one connected last or the strongest.
+    std::optional<QString> stick;
+    // "info", "list", "send", "delete", "scan", "doctor" or "decode".
     QString command;
     // The files to send, the names to delete, or everything after "decode" as given.
     QStringList arguments;
@@ -36,6 +39,8 @@ struct CommandLine {
     bool files = false;
     // send --replace: replace files of the same name without asking.
     bool replace = false;
+    // scan --seconds N: how long to scan.
+    std::optional<int> seconds;
 
     // The arguments without the program's name. Options may stand anywhere before "--", except
     // after "decode", whose arguments are taken as they are. Throws UsageError.

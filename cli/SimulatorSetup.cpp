@@ -27,19 +27,40 @@ std::optional<StickUSBState> usbState(const QString& text) {
     return std::nullopt;
 }
 
+std::optional<BluetoothManagerState> bluetoothState(const QString& text) {
+    if (text == QLatin1String("off"))
+        return BluetoothManagerState::PoweredOff;
+    if (text == QLatin1String("unauthorized"))
+        return BluetoothManagerState::Unauthorized;
+    if (text == QLatin1String("unsupported"))
+        return BluetoothManagerState::Unsupported;
+    return std::nullopt;
+}
+
+// A spec's name and, after "=", its value.
+std::pair<QString, std::optional<QString>> split(const QString& spec) {
+    const qsizetype equals = spec.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return {spec, std::nullopt};
+    return {spec.left(equals), spec.mid(equals + 1)};
+}
+
 } // namespace
 
 bool SimulatorSetup::addFault(const QString& spec) {
-    const qsizetype equals = spec.indexOf(QLatin1Char('='));
-    const QString name = equals < 0 ? spec : spec.left(equals);
-    const std::optional<QString> value =
-        equals < 0 ? std::nullopt : std::optional<QString>(spec.mid(equals + 1));
-
+    const auto [name, value] = split(spec);
+    using Pairing = SimulatedPeripheral::Pairing;
     if (!value) {
         if (name == QLatin1String("corrupt-readback"))
             faults.corruptReadback = true;
         else if (name == QLatin1String("drop-link-after-commit"))
             faults.dropLinkAfterCommit = true;
+        else if (name == QLatin1String("pairing-rejected"))
+            peripheral.pairing = Pairing::Rejected;
+        else if (name == QLatin1String("stale-pairing"))
+            peripheral.pairing = Pairing::Forgotten;
+        else if (name == QLatin1String("no-diagnostics"))
+            peripheral.lacksDiagnostics = true;
         else
             return false;
         return true;
@@ -47,6 +68,23 @@ bool SimulatorSetup::addFault(const QString& spec) {
     if (name == QLatin1String("usb")) {
         usbState = ::usbState(*value);
         return usbState.has_value();
+    }
+    if (name == QLatin1String("bluetooth")) {
+        const std::optional<BluetoothManagerState> state = bluetoothState(*value);
+        bluetooth = state.value_or(bluetooth);
+        return state.has_value();
+    }
+    if (name == QLatin1String("pairing")) {
+        // Six digits, as the stick's display shows them.
+        const std::optional<quint32> passkey =
+            value->size() == 6 ? number(*value, 0, 999999) : std::nullopt;
+        peripheral.pairing = Pairing::Passkey;
+        peripheral.passkey = passkey;
+        return passkey.has_value();
+    }
+    if (name == QLatin1String("drop-link-at")) {
+        peripheral.dropLinkAtOffset = number(*value, 0, std::numeric_limits<quint32>::max());
+        return peripheral.dropLinkAtOffset.has_value();
     }
     using Faults = LoopbackStick::Faults;
     constexpr quint32 anyOffset = std::numeric_limits<quint32>::max();
@@ -76,6 +114,44 @@ bool SimulatorSetup::addFault(const QString& spec) {
             return false;
         field.set(faults, *n);
         return true;
+    }
+    return false;
+}
+
+bool SimulatorSetup::setRadio(const QString& spec) {
+    const auto [name, value] = split(spec);
+    if (!value) {
+        if (name != QLatin1String("instant"))
+            return false;
+        radio.instant = true;
+        return true;
+    }
+    if (name == QLatin1String("phy")) {
+        if (*value != QLatin1String("1m") && *value != QLatin1String("2m"))
+            return false;
+        radio.phy = *value == QLatin1String("1m") ? RadioModel::Phy::LE1M : RadioModel::Phy::LE2M;
+        return true;
+    }
+    if (name == QLatin1String("drop-rate")) {
+        bool ok = false;
+        const double rate = value->toDouble(&ok);
+        if (!ok || !(rate >= 0 && rate < 1))
+            return false;
+        radio.dropRate = rate;
+        return true;
+    }
+    // The connection interval's range in Bluetooth LE: 7.5 ms to 4 s.
+    if (name == QLatin1String("interval")) {
+        const std::optional<quint32> ms = number(*value, 8, 4000);
+        if (ms)
+            radio.connectionInterval = std::chrono::milliseconds(*ms);
+        return ms.has_value();
+    }
+    if (name == QLatin1String("mtu")) {
+        const std::optional<quint32> mtu = number(*value, 23, 517);
+        if (mtu)
+            radio.attMtu = int(*mtu);
+        return mtu.has_value();
     }
     return false;
 }

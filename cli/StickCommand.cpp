@@ -3,6 +3,7 @@
 #include "SendKit/StickError.h"
 #include "SendKit/StickLog.h"
 #include "SendKit/files/StickDesigns.h"
+#include "SendKit/files/StickFileName.h"
 #include "SendKit/send/StickSend.h"
 #include "app/core/StickFileBatch.h"
 #include "app/core/StickMessages.h"
@@ -12,25 +13,34 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QSet>
 
 #include <cstdio>
 #include <utility>
 
 namespace {
 
-// The stick's files a delete argument stands for: all files of the design of that name, else
-// the one file of that name, in either case ignoring letter case as the stick does.
-QStringList filesNamed(const QString& name, const QList<StickFileEntry>& entries) {
+// A listing this long may have been cut short.
+bool mayBeCut(const QList<StickFileEntry>& entries) {
+    return entries.size() >= StickSession::maxListEntries;
+}
+
+// The stick's files a delete argument stands for: the one file of that name, else all files of
+// the design of that name, in either case ignoring letter case as the stick does. A file name
+// beyond a cut listing is taken as it is; any other unknown name is none.
+std::optional<QStringList> filesNamed(const QString& name, const QList<StickFileEntry>& entries) {
     const QString key = name.toLower();
+    for (const StickFileEntry& entry : entries) {
+        if (entry.name().toLower() == key)
+            return QStringList{entry.name()};
+    }
     for (const StickDesign& design : StickDesigns::group(entries)) {
         if (design.id() == key)
             return design.fileNames();
     }
-    for (const StickFileEntry& entry : entries) {
-        if (entry.name().toLower() == key)
-            return {entry.name()};
-    }
-    throw StickError::notFound(name);
+    if (mayBeCut(entries) && !StickFileName::problem(name))
+        return QStringList{name};
+    return std::nullopt;
 }
 
 } // namespace
@@ -56,6 +66,8 @@ QCoro::Task<ExitCode> StickCommand::run() {
 
     std::exception_ptr failure;
     try {
+        if (m_line.command == QLatin1String("scan"))
+            co_return co_await scan();
         const std::shared_ptr<StickSession> session = co_await m_connector.connect();
         const StickInfo info = co_await session->getInfo();
         m_stickName = info.deviceName;
@@ -72,6 +84,18 @@ QCoro::Task<ExitCode> StickCommand::run() {
     co_return fail(failure);
 }
 
+QCoro::Task<ExitCode> StickCommand::scan() {
+    auto scanning = m_connector.scan(std::chrono::seconds(m_line.seconds.value_or(5)));
+    const QList<StickPeripheral> sticks = co_await std::move(scanning);
+    if (m_line.json)
+        print(StickReport::sticksJson(sticks));
+    else if (!sticks.isEmpty())
+        m_out << StickReport::stickLines(sticks).join(QLatin1Char('\n')) << Qt::endl;
+    if (sticks.isEmpty())
+        throw StickError::noStickFound();
+    co_return ExitCode::succeeded;
+}
+
 ExitCode StickCommand::info(const StickInfo& info) {
     if (m_line.json)
         print(StickReport::infoJson(info));
@@ -80,8 +104,16 @@ ExitCode StickCommand::info(const StickInfo& info) {
     return ExitCode::succeeded;
 }
 
+QCoro::Task<QList<StickFileEntry>> StickCommand::listing(StickSession& session) {
+    QList<StickFileEntry> entries = co_await session.list();
+    if (mayBeCut(entries))
+        m_err << "The stick lists only its first " << StickSession::maxListEntries
+              << " files here; it may hold more." << Qt::endl;
+    co_return entries;
+}
+
 QCoro::Task<ExitCode> StickCommand::list(StickSession& session) {
-    const QList<StickFileEntry> entries = co_await session.list();
+    const QList<StickFileEntry> entries = co_await listing(session);
     if (m_line.json) {
         print(m_line.files ? StickReport::filesJson(entries)
                            : StickReport::designsJson(StickDesigns::group(entries)));
@@ -98,20 +130,29 @@ QCoro::Task<ExitCode> StickCommand::list(StickSession& session) {
 }
 
 QCoro::Task<ExitCode> StickCommand::remove(StickSession& session) {
-    const QList<StickFileEntry> entries = co_await session.list();
-    // Every name must be known before anything is deleted.
+    const QList<StickFileEntry> entries = co_await listing(session);
+    // Every name must be known before anything is deleted; a name given twice counts once.
     QList<std::pair<QString, QStringList>> targets;
-    for (const QString& name : m_line.arguments)
-        targets.append({name, filesNamed(name, entries)});
+    QSet<QString> seen;
+    for (const QString& name : m_line.arguments) {
+        if (seen.contains(name.toLower()))
+            continue;
+        seen.insert(name.toLower());
+        const std::optional<QStringList> files = filesNamed(name, entries);
+        if (!files) {
+            m_err << "error: No design or file named " << name << " on the stick." << Qt::endl;
+            co_return ExitCode::failed;
+        }
+        targets.append({name, *files});
+    }
+    // A file is deleted once, whichever names it belongs to.
+    QSet<QString> deleted;
     for (const auto& [name, files] : targets) {
         for (const QString& file : files) {
-            // A file already gone (a name given twice) is as deleted as can be.
-            try {
-                co_await session.deleteFile(file);
-            } catch (const StickError& error) {
-                if (!error.is<StickError::NotFound>())
-                    throw;
-            }
+            if (deleted.contains(file.toLower()))
+                continue;
+            co_await session.deleteFile(file);
+            deleted.insert(file.toLower());
         }
         m_out << "deleted " << name << ": " << files.join(QLatin1String(", ")) << Qt::endl;
     }
@@ -122,7 +163,10 @@ QCoro::Task<ExitCode> StickCommand::send(std::shared_ptr<StickSession> session,
                                          QList<StickFile> files) {
     // A bar between the transport's log lines would only garble both.
     const bool showsProgress = m_stderrIsTerminal && !m_line.verbose;
-    ProgressBar bar(m_err);
+    qint64 totalBytes = 0;
+    for (const StickFile& file : files)
+        totalBytes += file.data().size();
+    ProgressBar bar(m_err, m_clock, totalBytes);
     const StickSend::PhaseHandler phase = [&bar](const StickSendPhase& p) { bar.show(p); };
     const StickSend::Reconnect reconnect = [this] { return m_connector.connect(); };
 
@@ -196,6 +240,8 @@ ExitCode StickCommand::fail(const std::exception_ptr& error) {
     QString message;
     QString logText = StickLog::describe(error);
     bool namesExist = false;
+    bool pairingFailed = false;
+    bool bluetoothUnusable = false;
     try {
         std::rethrow_exception(error);
     } catch (const StickFileBatch::Failure& e) {
@@ -204,12 +250,23 @@ ExitCode StickCommand::fail(const std::exception_ptr& error) {
     } catch (const StickError& e) {
         message = StickMessages::message(e, m_stickName);
         namesExist = e.is<StickError::NameExists>();
+        pairingFailed = e.is<StickError::PairingFailed>();
+        bluetoothUnusable = e.is<StickError::BluetoothOff>() ||
+                            e.is<StickError::BluetoothUnauthorized>() ||
+                            e.is<StickError::BluetoothUnsupported>();
     } catch (const std::exception& e) {
         message = StickMessages::message(e, m_stickName);
     } catch (...) {
         message = QStringLiteral("unknown failure");
     }
     m_err << "error: " << message << " (" << logText << ")" << Qt::endl;
+    if (bluetoothUnusable && !m_line.simulator)
+        m_err << "Run brindle-stick-cli doctor to see what this computer's Bluetooth lacks."
+              << Qt::endl;
+    if (pairingFailed && !m_stdinIsTerminal)
+        m_err << "The stick's code can only be typed in a terminal: run the command there once to "
+                 "pair, or pair the stick with bluetoothctl first."
+              << Qt::endl;
     if (!namesExist)
         return ExitCode::failed;
     m_err << "Send with --replace to replace them." << Qt::endl;

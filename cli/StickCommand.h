@@ -17,10 +17,10 @@
 class Clock;
 class StickConnector;
 
-// The commands that work on a stick: info, list, send and delete. Each connects through the
-// connector, reads the stick's information first as every connection of the application does,
-// does its work and prints text or, with --json, one JSON document. A failure prints "error: ",
-// its user text and, in parentheses, its log text.
+// The commands that work on a stick: scan, info, list, send and delete. Each but scan connects
+// through the connector, reads the stick's information first as every connection of the
+// application does, does its work and prints text or, with --json, one JSON document. A failure
+// prints "error: ", its user text and, in parentheses, its log text.
 class StickCommand {
 public:
     // The line must be a parsed stick command. stdinIsTerminal and stderrIsTerminal tell whether
@@ -31,10 +31,13 @@ public:
     QCoro::Task<ExitCode> run();
 
 private:
+    QCoro::Task<ExitCode> scan();
     ExitCode info(const StickInfo& info);
     QCoro::Task<ExitCode> list(StickSession& session);
     QCoro::Task<ExitCode> remove(StickSession& session);
     QCoro::Task<ExitCode> send(std::shared_ptr<StickSession> session, QList<StickFile> files);
+    // Reads the stick's listing, and says when the stick had more files than a listing holds.
+    QCoro::Task<QList<StickFileEntry>> listing(StickSession& session);
 
     // The files the command line names, looked at but not yet read; none after printing why.
     std::optional<StickFileBatch> checkFiles();

@@ -1,7 +1,6 @@
 #include "cli/StickReport.h"
 
 #include "SendKit/files/StickFileName.h"
-#include "SendKit/protocol/StickTime.h"
 #include "app/core/StickAge.h"
 #include "app/core/StickMessages.h"
 
@@ -67,6 +66,26 @@ QJsonArray entriesJson(const QList<StickFileEntry>& entries) {
 }
 
 } // namespace
+
+QStringList StickReport::stickLines(const QList<StickPeripheral>& sticks) {
+    QList<QStringList> rows{
+        {QStringLiteral("NAME"), QStringLiteral("SIGNAL"), QStringLiteral("ID")}};
+    for (const StickPeripheral& stick : sticks)
+        rows << QStringList{stick.name,
+                            stick.rssi == 0 ? QStringLiteral("connected")
+                                            : QStringLiteral("%1 dBm").arg(stick.rssi),
+                            stick.id.toString(QUuid::WithoutBraces)};
+    return table(rows, {1});
+}
+
+QJsonObject StickReport::sticksJson(const QList<StickPeripheral>& sticks) {
+    QJsonArray array;
+    for (const StickPeripheral& stick : sticks)
+        array.append(QJsonObject{{QStringLiteral("name"), stick.name},
+                                 {QStringLiteral("rssi"), stick.rssi},
+                                 {QStringLiteral("id"), stick.id.toString(QUuid::WithoutBraces)}});
+    return {{QStringLiteral("sticks"), array}};
+}
 
 QStringList StickReport::infoLines(const StickInfo& info) {
     QStringList lines{

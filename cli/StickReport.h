@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SendKit/bluetooth/StickPeripheral.h"
 #include "SendKit/files/StickDesign.h"
 #include "SendKit/protocol/StickFileEntry.h"
 #include "SendKit/protocol/StickInfo.h"
@@ -15,6 +16,10 @@
 // scripts. Texts from the stick arrive cleaned, so they cannot break a line.
 class StickReport {
 public:
+    // A table of the sticks a scan found, in its order: name, signal strength, identifier.
+    static QStringList stickLines(const QList<StickPeripheral>& sticks);
+    static QJsonObject sticksJson(const QList<StickPeripheral>& sticks);
+
     // One field a line, in the record's order, volumes indented under their count.
     static QStringList infoLines(const StickInfo& info);
     static QJsonObject infoJson(const StickInfo& info);

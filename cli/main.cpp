@@ -1,9 +1,16 @@
 #include "SendKit/async/SystemClock.h"
+#include "SendKit/bluetooth/StickCentral.h"
+#include "SendKit/bluetooth/bluez/BlueZPlatform.h"
+#include "SendKit/bluetooth/simulated/SimulatedRadio.h"
+#include "app/core/AppSettings.h"
 #include "cli/CommandLine.h"
 #include "cli/DecodeCommand.h"
+#include "cli/DoctorCommand.h"
 #include "cli/EventLoopRunner.h"
+#include "cli/SimulatedStick.h"
 #include "cli/StickCommand.h"
 #include "cli/StickConnector.h"
+#include "cli/TerminalPairingPrompt.h"
 #include "cli/TransportLog.h"
 
 #include <QCoreApplication>
@@ -14,21 +21,37 @@
 
 namespace {
 
-// A command on the stick, from connecting to keeping what the stick keeps between runs.
+// A command on the stick, from choosing the platform to keeping what the simulated stick keeps
+// between runs.
 ExitCode runOnStick(const CommandLine& line, QTextStream& out, QTextStream& err) {
     if (line.verbose)
         TransportLog::start(err);
+    const bool stdinIsTerminal = isatty(STDIN_FILENO) == 1;
     SystemClock clock;
     ExitCode code = ExitCode::failed;
     try {
-        const std::unique_ptr<StickConnector> connector = StickConnector::create(line, clock);
-        StickCommand command(line, *connector, clock, out, err, isatty(STDIN_FILENO) == 1,
-                             isatty(STDERR_FILENO) == 1);
-        code = EventLoopRunner::run(command.run());
-        EventLoopRunner::run(connector->close());
-        EventLoopRunner::settle();
+        std::optional<SimulatedStick> simulated;
+        std::shared_ptr<BluetoothPlatform> platform;
+        if (line.simulator)
+            platform = simulated.emplace(*line.simulator, clock).radio();
+        else
+            platform = std::make_shared<BlueZPlatform>(clock);
+        platform->setPairingPrompt(std::make_shared<TerminalPairingPrompt>(err, stdinIsTerminal));
+        {
+            StickCentral central(platform, clock);
+            AppSettings settings;
+            StickConnector connector(central, line.stick, settings);
+            StickCommand command(line, connector, clock, out, err, stdinIsTerminal,
+                                 isatty(STDERR_FILENO) == 1);
+            code = EventLoopRunner::run(command.run());
+            EventLoopRunner::run(connector.close());
+            EventLoopRunner::settle();
+        }
+        if (simulated)
+            simulated->save();
     } catch (const std::exception& error) {
-        // What the connector failed to load or keep; the command has reported its own failures.
+        // What the simulated stick failed to load or keep; the command has reported its own
+        // failures.
         err << "error: " << error.what() << Qt::endl;
         code = ExitCode::failed;
     }
@@ -71,5 +94,9 @@ int main(int argc, char* argv[]) {
     }
     if (line.command == QLatin1String("decode"))
         return int(DecodeCommand(out, err).run(line.arguments));
+    if (line.command == QLatin1String("doctor")) {
+        SystemClock clock;
+        return int(runDoctor(out, clock));
+    }
     return int(runOnStick(line, out, err));
 }

@@ -164,7 +164,7 @@ StickFileBatch::StickFileBatch(const QList<QByteArray>& paths) {
                 return other.compare(name, Qt::CaseInsensitive) == 0;
             });
         if (earlier != names.end()) {
-            m_clashes.append({m_accepted[earlier - names.begin()], path, name});
+            m_clashes.append({m_accepted[earlier - names.begin()], path, *earlier});
             continue;
         }
         names << name;

@@ -10,7 +10,12 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <utility>
 
 namespace {
 
@@ -26,9 +31,11 @@ protected:
         return path;
     }
 
-    CliRun run(const QStringList& arguments) {
-        return CliRun::of(QStringList{QStringLiteral("--simulate=") + m_stick.path()} + arguments);
+    // The simulated stick over a radio that takes no time, so only the stack is tested.
+    QStringList simulated() const {
+        return {QStringLiteral("--simulate=") + m_stick.path(), "--sim-radio", "instant"};
     }
+    CliRun run(const QStringList& arguments) { return CliRun::of(simulated() + arguments); }
 
     void putInFolder(const QString& name, const QByteArray& data, const QDateTime& modified) {
         QFile file(m_stick.filePath(name));
@@ -85,8 +92,7 @@ TEST_F(SimulatedStick, sentDesignsStayInTheFolderAndDeletingRemovesThem) {
     // An unknown name deletes nothing; a design goes with all its files, a file on its own.
     const CliRun unknown = run({"delete", "heart.exp", "tulip"});
     EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_EQ(unknown.err, "error: That file is no longer on the stick. "
-                           "(StickError.notFound(\"tulip\"))\n");
+    EXPECT_EQ(unknown.err, "error: No design or file named tulip on the stick.\n");
     EXPECT_EQ(stickFolder().size(), 3);
     const CliRun deleted = run({"delete", "rose garden", "HEART.EXP"});
     EXPECT_EQ(deleted.exitCode, 0) << deleted.err.toStdString();
@@ -148,7 +154,10 @@ TEST_F(SimulatedStick, misuseExitsWithTwoBeforeTouchingTheStick) {
           QStringList{"--simulate", "list", "extra"}, QStringList{"--simulate", "info", "--files"},
           QStringList{"--simulate", "send", "--json", "--replace", "--bogus", "a.dst"},
           QStringList{"--simulate", "--json", "delete", "a"}, QStringList{"--simulate="},
-          QStringList{"--sim-fault", "corrupt-readback", "list"}, QStringList{"list"}}) {
+          QStringList{"--sim-fault", "corrupt-readback", "list"},
+          QStringList{"--sim-radio", "instant", "list"}, QStringList{"scan", "--files"},
+          QStringList{"--simulate", "scan", "--seconds", "0"},
+          QStringList{"--simulate", "doctor"}}) {
         const CliRun run = CliRun::of(misuse);
         EXPECT_EQ(run.exitCode, 2) << misuse.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("error: ")) << run.err.toStdString();
@@ -192,10 +201,16 @@ TEST_F(SimulatedStick, faultsShowAsErrorsOrAreSurvived) {
     })) << dropped.err.toStdString();
     EXPECT_TRUE(dropped.err.contains("LAST_RESULT"));
 
-    for (const QString bad : {"mtu=0", "drop-chunk=-1", "corrupt-readback=1", "usb=busy", "x"}) {
+    for (const QString bad : {"mtu=0", "drop-chunk=-1", "corrupt-readback=1", "usb=busy", "x",
+                              "pairing=12345", "bluetooth=on", "drop-link-at=x"}) {
         const CliRun misused = run({"--sim-fault", bad, "info"});
         EXPECT_EQ(misused.exitCode, 2) << bad.toStdString();
         EXPECT_TRUE(misused.err.startsWith("error: unknown fault " + bad));
+    }
+    for (const QString bad : {"phy=3m", "drop-rate=1", "interval=2", "mtu=600", "fast"}) {
+        const CliRun misused = run({"--sim-radio", bad, "info"});
+        EXPECT_EQ(misused.exitCode, 2) << bad.toStdString();
+        EXPECT_TRUE(misused.err.startsWith("error: unknown radio setting " + bad));
     }
 }
 
@@ -221,6 +236,89 @@ TEST_F(SimulatedStick, jsonDocumentsForScripts) {
     const QJsonObject info = QJsonDocument::fromJson(run({"info", "--json"}).out.toUtf8()).object();
     EXPECT_EQ(info["maxFileSize"].toInteger(), 1572864);
     EXPECT_EQ(info["volumes"].toArray().size(), 2);
+}
+
+TEST_F(SimulatedStick, batchesAreRefusedBeforeConnectingNamingTheFile) {
+    const QString rose = localFile("Rose.dst", "a"), lowerRose = localFile("rose.dst", "b");
+    const CliRun clash = run({"-v", "send", rose, localFile("Blümchen.pes", "c"), lowerRose,
+                              localFile("Bluemchen.pes", "d")});
+    EXPECT_EQ(clash.exitCode, 1);
+    EXPECT_FALSE(clash.err.contains("stick central")) << clash.err.toStdString();
+    EXPECT_TRUE(clash.err.contains(QStringLiteral("error: %1 and %2 would both be stored as "
+                                                  "Rose.dst on the stick. Rename one of them.")
+                                       .arg(rose, lowerRose)));
+    EXPECT_TRUE(clash.err.contains("Blümchen.pes and ")) << clash.err.toStdString();
+
+    // A pipe must not hang the tool; an empty file is named.
+    const QByteArray pipe = QFile::encodeName(m_local.filePath("pipe.dst"));
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    for (const auto& [path, error] :
+         {std::pair{m_local.filePath("pipe.dst"), "error: “pipe.dst” is not a file that can be"},
+          std::pair{localFile("e.exp", ""), "error: “e.exp” is empty, so there is nothing"}}) {
+        const CliRun refused = run({"send", path});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.err.startsWith(error)) << refused.err.toStdString();
+    }
+    EXPECT_TRUE(stickFolder().isEmpty());
+}
+
+TEST_F(SimulatedStick, anExactFileNameWinsAndNamesBeyondACutListingAreStillDeleted) {
+    putInFolder("x.dst", "file", QDateTime::currentDateTime());
+    putInFolder("x.dst.pes", "design", QDateTime::currentDateTime());
+    const CliRun exact = run({"delete", "x.dst", "X.DST"});
+    EXPECT_EQ(exact.exitCode, 0) << exact.err.toStdString();
+    EXPECT_EQ(exact.out, "deleted x.dst: x.dst\n");
+    EXPECT_EQ(stickFolder(), QStringList{"x.dst.pes"});
+
+    // Listing stops after its first 4096 entries; a file name past them is deleted as it is.
+    for (int i = 0; i < 4200; ++i)
+        putInFolder(QStringLiteral("f%1.dst").arg(i, 4, 10, QLatin1Char('0')), "f",
+                    QDateTime::currentDateTime());
+    const CliRun beyond = run({"delete", "x.dst.pes"});
+    EXPECT_EQ(beyond.exitCode, 0) << beyond.err.toStdString();
+    EXPECT_TRUE(beyond.err.startsWith("The stick lists only its first 4096 files here"));
+    EXPECT_FALSE(stickFolder().contains("x.dst.pes"));
+}
+
+TEST_F(SimulatedStick, theStickIsFoundByScanOrNameAndPairedOnATerminalOnly) {
+    const CliRun scan = run({"scan", "--seconds", "1", "--json"});
+    EXPECT_EQ(scan.exitCode, 0) << scan.err.toStdString();
+    const QJsonObject stick =
+        QJsonDocument::fromJson(scan.out.toUtf8())["sticks"].toArray().first().toObject();
+    EXPECT_EQ(stick["name"].toString(), "Brindle Sim");
+    EXPECT_LT(stick["rssi"].toInt(), 0);
+    EXPECT_EQ(run({"--stick", stick["id"].toString(), "info"}).exitCode, 0);
+    EXPECT_EQ(run({"--stick", "brindle sim", "info"}).exitCode, 0);
+    const CliRun unknown = run({"--stick", QUuid::createUuid().toString(), "info"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.startsWith("error: No stick found.")) << unknown.err.toStdString();
+
+    const QStringList pairing = simulated() + QStringList{"--sim-fault", "pairing=123456", "info"};
+    const CliRun script = CliRun::of(pairing);
+    EXPECT_EQ(script.exitCode, 1);
+    EXPECT_TRUE(script.err.contains("(StickError.pairingFailed)\nThe stick's code can only be "
+                                    "typed in a terminal"))
+        << script.err.toStdString();
+    EXPECT_EQ(CliRun::onTerminal(pairing, "654321\n").exitCode, 1);
+    const CliRun typed = CliRun::onTerminal(pairing, "12345\n123456\n");
+    EXPECT_EQ(typed.exitCode, 0) << typed.err.toStdString();
+    EXPECT_TRUE(typed.err.contains("That is not 6 digits.\nType the 6 digits shown on the "
+                                   "stick's display: "));
+    EXPECT_TRUE(typed.out.contains("deviceName: Brindle Sim"));
+}
+
+TEST_F(SimulatedStick, radioFaultsEndInTheirMessages) {
+    const QString design = localFile("star.dst", QByteArray(5000, 'x'));
+    for (const auto& [fault, error] :
+         {std::pair{"bluetooth=off", "error: Bluetooth is off."},
+          std::pair{"stale-pairing", "error: The stick no longer knows this computer."},
+          std::pair{"pairing-rejected", "error: Pairing did not work."},
+          std::pair{"drop-link-at=1000", "error: The connection was lost."}}) {
+        const CliRun failed = run({"--sim-fault", fault, "send", design});
+        EXPECT_EQ(failed.exitCode, 1) << fault;
+        EXPECT_TRUE(failed.err.startsWith(error)) << failed.err.toStdString();
+    }
+    EXPECT_TRUE(stickFolder().isEmpty());
 }
 
 } // namespace
