@@ -185,7 +185,8 @@ QCoro::Task<void> BluetoothStickLink::State::establish(std::shared_ptr<State> se
             .arg(length);
     });
     auto reading = readDiagnostics(self);
-    if (const auto record = co_await std::move(reading))
+    const auto record = co_await std::move(reading);
+    if (record)
         StickLog::write(
             [&] { return QStringLiteral("stick diagnostics: ") + record->description(); });
 }
