@@ -106,8 +106,10 @@ private:
                 break;
             done += wrote;
         }
-        if (done < line.size() && done > 0 && sized)
-            (void)::ftruncate(fd, before.st_size);
+        if (done < line.size() && done > 0 && sized) {
+            const int cut = ::ftruncate(fd, before.st_size);
+            Q_UNUSED(cut); // failing, the half line stays: nothing better is left to do
+        }
         ::close(fd);
     }
 
