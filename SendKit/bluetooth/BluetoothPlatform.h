@@ -48,8 +48,8 @@ public:
     virtual void scanForPeripherals(QUuid service) = 0;
     virtual void stopScan() = 0;
     // Devices offering the service that the system is connected to now, through any program.
-    virtual QList<std::shared_ptr<BluetoothPeripheral>> retrieveConnectedPeripherals(
-        QUuid service) = 0;
+    virtual QList<std::shared_ptr<BluetoothPeripheral>>
+    retrieveConnectedPeripherals(QUuid service) = 0;
     // The device the system knows under the identifier, if any.
     virtual QList<std::shared_ptr<BluetoothPeripheral>> retrievePeripherals(QUuid identifier) = 0;
 

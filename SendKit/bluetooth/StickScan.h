@@ -21,9 +21,7 @@ public:
     StickScan& operator=(const StickScan&) = delete;
 
     // `co_await scan.next()` yields the next list, or none once the scan has stopped.
-    AsyncQueue<QList<StickPeripheral>>::Next next() const {
-        return m_lists.next();
-    }
+    AsyncQueue<QList<StickPeripheral>>::Next next() const { return m_lists.next(); }
     // Stops the scan (once); the stream then ends.
     void stop();
 
