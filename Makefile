@@ -38,13 +38,23 @@ format:
 format-check:
 	@clang-format --dry-run --Werror $(SOURCES)
 
-# Sends the sample designs to a simulated stick kept in a fresh folder, then lists it.
+# Opens the window on the simulated stick, whose files stay in $(SIM_STICK) between runs; drop the
+# designs of samples/ on it. Without a display, sends the samples from the terminal instead.
 SIM_STICK := $(BUILD)/sim-stick
 CLI       := $(BUILD)/cli/brindle-stick-cli
+APP       := $(BUILD)/app/brindle-stick
 run: build
-	rm -rf $(SIM_STICK)
-	$(CLI) --simulate=$(SIM_STICK) send samples/star.dst samples/star.png samples/heart.exp
-	$(CLI) --simulate=$(SIM_STICK) list
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	    echo "Opening Brindle Stick on the simulated stick (its files in $(SIM_STICK))."; \
+	    echo "Drop the designs of samples/ on the window."; \
+	    $(APP) --simulate=$(SIM_STICK); \
+	else \
+	    echo "No display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: sending the"; \
+	    echo "samples to the simulated stick from the terminal instead."; \
+	    rm -rf $(SIM_STICK); \
+	    $(CLI) --simulate=$(SIM_STICK) send samples/star.dst samples/star.png samples/heart.exp && \
+	    $(CLI) --simulate=$(SIM_STICK) list; \
+	fi
 
 bench: build
 	$(BUILD)/bench/brindle-stick-bench

@@ -24,6 +24,7 @@
 #include <QTextStream>
 
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -43,6 +44,9 @@ Options parse(const QStringList& arguments) {
         } else if (argument.startsWith(QLatin1String("--simulate="))) {
             options.simulate = true;
             options.folder = argument.mid(int(sizeof("--simulate=")) - 1);
+        } else if (argument.startsWith(u'-')) {
+            throw std::invalid_argument("unknown option " + argument.toStdString() +
+                                        " (usage: brindle-stick [--simulate[=DIR]] [FILE...])");
         } else {
             options.files << QFileInfo(argument).absoluteFilePath();
         }
@@ -55,26 +59,23 @@ bool hasBluetoothAdapter() {
                 .isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
 }
 
-// The simulated stick "Brindle Sim" on the simulated radio at its modelled speed, its files
-// loaded from the folder and written back to it when the application quits.
-std::shared_ptr<BluetoothPlatform> simulatedPlatform(Clock& clock,
-                                                     const std::optional<QString>& folder) {
-    auto radio = std::make_shared<SimulatedRadio>(clock);
-    auto stick = LoopbackStick::create(QStringLiteral("Brindle Sim"));
-    if (folder) {
-        auto keeper = std::make_shared<StickFolder>(*folder);
-        keeper->load(*stick);
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [keeper, stick] {
-            try {
-                keeper->save(*stick);
-            } catch (const std::exception& error) {
-                QTextStream(stderr) << "error: " << error.what() << Qt::endl;
-            }
-        });
+// The simulated stick "Brindle Sim" at the radio model's speed, its files loaded from the folder
+// and written back to it whenever the application has listed them anew (after every send and
+// deletion), so that nothing sent is lost when the process is stopped.
+struct SimulatedStick {
+    std::shared_ptr<LoopbackStick> stick = LoopbackStick::create(QStringLiteral("Brindle Sim"));
+    std::optional<StickFolder> folder;
+
+    void keep() {
+        if (!folder)
+            return;
+        try {
+            folder->save(*stick);
+        } catch (const std::exception& error) {
+            QTextStream(stderr) << "error: " << error.what() << Qt::endl;
+        }
     }
-    radio->addStick(stick);
-    return radio;
-}
+};
 
 } // namespace
 
@@ -88,7 +89,13 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     QTextStream err(stderr);
 
-    const Options options = parse(QApplication::arguments().mid(1));
+    Options options;
+    try {
+        options = parse(QApplication::arguments().mid(1));
+    } catch (const std::invalid_argument& error) {
+        err << "error: " << error.what() << Qt::endl;
+        return 2;
+    }
     SingleInstance instance;
     if (!instance.claim()) {
         auto forwarding = instance.forward(options.files);
@@ -103,13 +110,21 @@ int main(int argc, char* argv[]) {
     journal.write(
         Journal::launchLine(QApplication::applicationVersion(), QStringLiteral(BRINDLE_BUILD)));
     std::shared_ptr<BluetoothPlatform> platform;
+    SimulatedStick simulated;
     try {
         if (!options.simulate && !hasBluetoothAdapter())
             err << "No Bluetooth adapter on this computer: using the simulated stick." << Qt::endl;
-        if (options.simulate || !hasBluetoothAdapter())
-            platform = simulatedPlatform(clock, options.folder);
-        else
+        if (options.simulate || !hasBluetoothAdapter()) {
+            if (options.folder) {
+                simulated.folder.emplace(*options.folder);
+                simulated.folder->load(*simulated.stick);
+            }
+            auto radio = std::make_shared<SimulatedRadio>(clock);
+            radio->addStick(simulated.stick);
+            platform = radio;
+        } else {
             platform = std::make_shared<BlueZPlatform>(clock);
+        }
     } catch (const std::exception& error) {
         err << "error: " << error.what() << Qt::endl;
         return 1;
@@ -120,6 +135,8 @@ int main(int argc, char* argv[]) {
     StickModel model(central, clock, journal, settings, inhibitor);
     AppShell shell(model, settings, journal, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&instance, &SingleInstance::opened, &shell, &AppShell::openFiles);
+    QObject::connect(&model, &StickModel::stickFilesChanged, [&simulated] { simulated.keep(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&simulated] { simulated.keep(); });
 
     shell.window().show();
     QList<QUrl> files;

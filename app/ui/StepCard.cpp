@@ -39,6 +39,8 @@ QHBoxLayout* addButtonRow(QVBoxLayout* box) {
 
 template <class Action> QPushButton* addButton(QHBoxLayout* row, const QString& text, Action act) {
     auto* button = new QPushButton(text);
+    // Room around the words, which the desktop style leaves tight.
+    button->setMinimumWidth(button->sizeHint().width() + 16);
     QObject::connect(button, &QPushButton::clicked, button, act);
     row->addWidget(button);
     return button;

@@ -28,7 +28,7 @@ QPixmap tilePixmap(qreal ratio) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
     painter.drawRoundedRect(QRectF(0, 0, tileSize, tileSize), 9, 9);
-    Artwork::paintGlyph(painter, QRectF(9, 9, tileSize - 18, tileSize - 18), Qt::white);
+    Artwork::paintGlyph(painter, QRectF(7, 6, tileSize - 14, tileSize - 12), Qt::white);
     return pixmap;
 }
 
@@ -106,4 +106,17 @@ void StickHeader::refresh() {
     m_status->setText(m_model.statusLine());
     m_dot->setPixmap(dotPixmap(stepColor(m_model.step()), devicePixelRatioF()));
     m_dot->setToolTip(m_model.statusLine());
+    fitStatus();
+}
+
+void StickHeader::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitStatus();
+}
+
+void StickHeader::fitStatus() {
+    // A wrapped label in a row gets only its one-line height from the layout; the securing text
+    // takes two or three lines.
+    if (m_status->width() > 0)
+        m_status->setMinimumHeight(m_status->heightForWidth(m_status->width()));
 }

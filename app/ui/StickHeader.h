@@ -16,8 +16,12 @@ public:
     QString title() const;
     QString statusLine() const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void refresh();
+    void fitStatus();
 
     StickModel& m_model;
     QLabel* m_title;
