@@ -45,33 +45,18 @@ FakeBlueZ::FakeBlueZ(QDBusConnection bus, const QString& scenario)
     , m_stick(LoopbackStick::create("Brindle-01")) {
     qDBusRegisterMetaType<QMap<QString, QVariantMap>>();
     qDBusRegisterMetaType<Tree>();
-    // Each scenario is a set of faults; some share one.
-    static const QMap<QString, QStringList> faults{
-        {"no-adapter", {"no-adapter"}},
-        {"powered-off", {"powered-off"}},
-        {"access-denied", {"access-denied"}},
-        {"already-connected", {"connected", "paired"}},
-        {"needs-pairing", {}},
-        {"pairing-rejected", {"rejects-passkey"}},
-        {"stale-pairing", {"paired", "stale"}},
-        {"no-diagnostics", {"paired", "no-diagnostics"}},
-        {"services-resolve-late", {"paired", "late"}},
-        {"drops-mid-transfer", {"paired", "drops"}},
-        {"adapter-removed-mid-transfer", {"paired", "drops", "adapter-goes"}},
-        {"garbage-notifications", {"paired", "garbage"}},
-        {"no-acquire", {"paired", "no-acquire"}},
-    };
-    const auto list = faults.value(scenario, {"paired"});
-    m_faults = QSet<QString>(list.begin(), list.end());
-    const bool connected = m_faults.contains("connected");
-    if (!m_faults.contains("no-adapter"))
+    // The scenario is the fault; every stick but the one to pair is paired already.
+    m_fault = scenario;
+    const bool paired = scenario != "needs-pairing" && scenario != "pairing-rejected";
+    const bool connected = scenario == "already-connected";
+    if (scenario != "no-adapter")
         m_objects[adapter][adapterIf] = {{"Address", "00:1A:7D:DA:71:13"},
-                                         {"Powered", !m_faults.contains("powered-off")},
+                                         {"Powered", scenario != "powered-off"},
                                          {"Roles", QStringList{"central", "peripheral"}}};
     m_objects[device][deviceIf] = {{"Address", "C8:2E:18:AA:01:02"},
                                    {"Name", "Brindle-01"},
                                    {"Adapter", path(adapter)},
-                                   {"Paired", m_faults.contains("paired")},
+                                   {"Paired", paired},
                                    {"Connected", connected},
                                    {"ServicesResolved", connected},
                                    {"UUIDs", QStringList{uuid(StickProtocol::serviceUUID)}}};
@@ -84,17 +69,11 @@ FakeBlueZ::FakeBlueZ(QDBusConnection bus, const QString& scenario)
         {"char0016", StickProtocol::dataUUID, {"write-without-response"}},
         {"char0018", StickProtocol::diagnosticsUUID, {"read"}}};
     for (const auto& [name, id, flags] : characteristics)
-        if (id != StickProtocol::diagnosticsUUID || !m_faults.contains("no-diagnostics"))
+        if (id != StickProtocol::diagnosticsUUID || scenario != "no-diagnostics")
             m_objects[service + "/" + name][characteristicIf] = {
                 {"UUID", uuid(id)}, {"Service", path(service)}, {"Flags", flags}, {"MTU", mtu}};
     if (connected)
         m_link = m_stick->connect();
-}
-
-FakeBlueZ::~FakeBlueZ() {
-    for (const int fd : {m_notifyFd, m_writeFd})
-        if (fd >= 0)
-            ::close(fd);
 }
 
 bool FakeBlueZ::handleMessage(const QDBusMessage& message, const QDBusConnection&) {
@@ -111,17 +90,12 @@ QDBusMessage FakeBlueZ::call(const QDBusMessage& message) {
     const auto member = message.member();
     const auto arguments = message.arguments();
     if (member == "GetManagedObjects") {
-        if (m_faults.contains("access-denied"))
+        if (m_fault == "access-denied")
             return message.createErrorReply(QDBusError::AccessDenied, "denied by the bus policy");
         Tree tree;
         for (auto it = m_objects.begin(); it != m_objects.end(); ++it)
             tree[QDBusObjectPath(it.key())] = it.value();
         return message.createReply(QVariant::fromValue(tree));
-    }
-    if (member == "Set") {
-        set(message.path(), arguments[0].toString(),
-            {{arguments[1].toString(), arguments[2].value<QDBusVariant>().variant()}});
-        return message.createReply();
     }
     if (member == "RegisterAgent") {
         m_agentOwner = message.service();
@@ -144,19 +118,17 @@ QDBusMessage FakeBlueZ::gatt(const QDBusMessage& message, const QString& role) {
     const bool paired = m_objects[device][deviceIf]["Paired"].toBool();
     if (!m_link)
         return error(message, "Failed", "Not connected");
-    if (member.startsWith("Acquire") && m_faults.contains("no-acquire"))
+    if (member.startsWith("Acquire") && m_fault == "no-acquire")
         return error(message, "NotSupported", "Operation is not supported");
     if (member == "ReadValue" && role == uuid(StickProtocol::replyUUID))
-        return paired && !m_faults.contains("stale") ? message.createReply(QByteArray(1, '\0'))
-                                                     : error(message, "NotPermitted", "Not paired");
+        return paired && m_fault != "stale-pairing" ? message.createReply(QByteArray(1, '\0'))
+                                                    : error(message, "NotPermitted", "Not paired");
     if (member == "ReadValue")
         return message.createReply(QByteArray("not a diagnostics record"));
     if (member == "AcquireNotify" || member == "StartNotify") {
         auto reply = member == "StartNotify" ? message.createReply() : acquire(message, m_notifyFd);
         if (member == "StartNotify")
             set(message.path(), characteristicIf, {{"Notifying", true}});
-        if (m_faults.contains("garbage"))
-            QTimer::singleShot(0, [this] { notify(QByteArray("\xff\xfe garbage", 10)); });
         Executor::spawn([](FakeBlueZ* self, AsyncQueue<QByteArray> replies) -> QCoro::Task<void> {
             while (auto frame = co_await replies.next())
                 self->notify(*frame);
@@ -206,7 +178,7 @@ void FakeBlueZ::pair(const QDBusMessage& message) {
         watcher->deleteLater();
         const auto answer = watcher->reply();
         const bool right = answer.signature() == "u" && answer.arguments()[0].toUInt() == passkey &&
-                           !m_faults.contains("rejects-passkey");
+                           m_fault != "pairing-rejected";
         if (right)
             set(device, deviceIf, {{"Paired", true}});
         m_bus.send(right ? message.createReply()
@@ -219,7 +191,7 @@ void FakeBlueZ::connectStick() {
         m_link = m_stick->connect();
     set(device, deviceIf, {{"Connected", true}});
     // bluetoothd answers Connect before its service discovery is done.
-    QTimer::singleShot(m_faults.contains("late") ? 300 : 0, [this] {
+    QTimer::singleShot(m_fault == "services-resolve-late" ? 300 : 0, [this] {
         set(device, deviceIf, {{"ServicesResolved", true}});
     });
 }
@@ -255,6 +227,6 @@ void FakeBlueZ::readChunks() {
     if (length <= 0)
         return;
     m_stick->receiveChunk(packet.left(length));
-    if (m_faults.contains("drops") && --m_chunksLeftBeforeDrop == 0)
-        dropStick(m_faults.contains("adapter-goes"));
+    if (m_fault.endsWith("mid-transfer") && --m_chunksLeftBeforeDrop == 0)
+        dropStick(m_fault.startsWith("adapter-removed"));
 }

@@ -6,7 +6,6 @@
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
 #include <QMap>
-#include <QSet>
 #include <QSocketNotifier>
 #include <QVariantMap>
 
@@ -20,7 +19,6 @@ public:
     static constexpr quint32 passkey = 123456;
 
     FakeBlueZ(QDBusConnection bus, const QString& scenario);
-    ~FakeBlueZ() override;
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
@@ -40,7 +38,7 @@ private:
     void readChunks();
 
     QDBusConnection m_bus;
-    QSet<QString> m_faults;
+    QString m_fault;
     QMap<QString, Interfaces> m_objects;
     QString m_agentOwner, m_agentPath;
     std::shared_ptr<LoopbackStick> m_stick;
