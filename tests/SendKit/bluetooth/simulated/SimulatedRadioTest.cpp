@@ -162,13 +162,21 @@ TEST(SimulatedRadioTest, SetUpFailsAsTheStickOrThePersonDecides) {
 }
 
 TEST(SimulatedRadioTest, LinkLostDuringCommitIsRecoveredThroughTheCentral) {
-    RadioRig rig({.dropLinkAtCommit = true});
-    const QByteArray data = designBytes(30'000);
+    // The radio loses the link, or the stick drops it itself after storing the file.
+    for (const bool stickDrops : {false, true}) {
+        RadioRig rig({.dropLinkAtCommit = !stickDrops});
+        LoopbackStick::Faults faults;
+        faults.dropLinkAfterCommit = stickDrops;
+        rig.stick->setFaults(faults);
+        const QByteArray data = designBytes(30'000);
 
-    const StickReceipt receipt = rig.harness.run(rig.send(data));
+        const StickReceipt receipt = rig.harness.run(rig.send(data));
 
-    EXPECT_EQ(rig.stick->commitLog(), QStringList{QStringLiteral("rose.dst")});
-    EXPECT_EQ(receipt.files.at(0).size, quint32(data.size()));
+        EXPECT_FALSE(rig.peripheral->setup().dropLinkAtCommit ||
+                     rig.stick->faults().dropLinkAfterCommit); // the link did drop
+        EXPECT_EQ(rig.stick->commitLog(), QStringList{QStringLiteral("rose.dst")});
+        EXPECT_EQ(receipt.files.at(0).size, quint32(data.size()));
+    }
 }
 
 TEST(SimulatedRadioTest, RadioFaultsDuringTheTransferFailTheSend) {
