@@ -35,7 +35,9 @@ struct RadioModel {
     int dataLength = 251;
     // The most packets the controllers exchange in one connection event.
     int packetsPerEvent = 20;
-    // Writes without response the computer's outgoing queue holds before it reports no room.
+    // Writes without response the computer's outgoing queue holds before it reports no room. The
+    // queue is refilled between events, so it must hold one event's writes to reach capacity();
+    // every write queued beyond that is sent in vain after a chunk the stick dropped.
     int writeQueueDepth = 8;
     // Connection events between a write reaching the stick and the stick's answer (a
     // notification, a write response, a read value) reaching the computer.
