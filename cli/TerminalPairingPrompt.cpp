@@ -18,7 +18,7 @@ QCoro::Task<std::optional<quint32>> TerminalPairingPrompt::passkey(QString stick
                                                                    std::stop_token cancelled) {
     if (!m_stdinIsTerminal)
         co_return std::nullopt;
-    m_terminal << "Pairing with " << stickName << ". " << Qt::endl;
+    m_terminal << "Pairing with " << stickName << "." << Qt::endl;
     for (;;) {
         m_terminal << "Type the 6 digits shown on the stick's display: " << Qt::flush;
         auto reading = readLine(cancelled);
