@@ -56,11 +56,11 @@ public:
         BluetoothPeripheralState state() const override { return {}; }
         void setDelegate(std::weak_ptr<Delegate> delegate) override { m_delegate = delegate; }
         void discoverServices(QList<QUuid>) override {
-            post({}, m_delegate, &Delegate::didDiscoverServices, Answer().error);
+            post({}, m_delegate, &Delegate::didDiscoverServices, std::nullopt);
         }
         std::optional<QList<QUuid>> services() const override { return serviceList; }
         void discoverCharacteristics(QList<QUuid>, QUuid service) override {
-            post({}, m_delegate, &Delegate::didDiscoverCharacteristics, service, Answer().error);
+            post({}, m_delegate, &Delegate::didDiscoverCharacteristics, service, std::nullopt);
         }
         std::optional<QList<BluetoothCharacteristic>> characteristics(QUuid) const override {
             return characteristicList;
@@ -83,12 +83,8 @@ public:
     QList<std::shared_ptr<Device>> connectedDevices; // connected to the system already
     bool reportsCancel = true;                       // a cancelled connection is reported gone
     bool scanning = false;
+    BluetoothManagerState managerState = BluetoothManagerState::PoweredOn;
 
-    // The state changes to this, reported to the delegate once started.
-    void setState(BluetoothManagerState state) {
-        m_state = state;
-        post({}, m_delegate, &Delegate::didUpdateState);
-    }
     void advertise(std::shared_ptr<BluetoothPeripheral> device, std::optional<QString> name,
                    int rssi) {
         post({}, m_delegate, &Delegate::didDiscover, device, name, rssi);
@@ -99,7 +95,7 @@ public:
     }
 
     void start(std::weak_ptr<Delegate> delegate) override { m_delegate = delegate; }
-    BluetoothManagerState state() const override { return m_state; }
+    BluetoothManagerState state() const override { return managerState; }
     void scanForPeripherals(QUuid) override { scanning = true; }
     void stopScan() override { scanning = false; }
     QList<std::shared_ptr<BluetoothPeripheral>> retrieveConnectedPeripherals(QUuid) override {
@@ -111,12 +107,10 @@ public:
     }
     void connect(std::shared_ptr<BluetoothPeripheral> peripheral) override;
     void cancelConnection(std::shared_ptr<BluetoothPeripheral> peripheral) override {
-        post({{}, !reportsCancel}, m_delegate, &Delegate::didDisconnect, peripheral,
-             Answer().error);
+        post({{}, !reportsCancel}, m_delegate, &Delegate::didDisconnect, peripheral, std::nullopt);
     }
     void setPairingPrompt(std::shared_ptr<StickPairingPrompt>) override {}
 
 private:
     std::weak_ptr<Delegate> m_delegate;
-    BluetoothManagerState m_state = BluetoothManagerState::PoweredOn;
 };
