@@ -153,11 +153,14 @@ void StickModel::confirmStick() {
     m_settings.setConfirmedStickIDs(confirmed);
     setStep(Step::Ready{});
     restartIdleTimer();
-    runWork([this](std::stop_token) -> QCoro::Task<void> {
-        QPointer<StickModel> self(this);
-        co_await listFlow();
-        if (self)
-            sendQueuedIfReady();
+    // The coroutine takes the model as a parameter: a coroutine lambda's captures die with the
+    // lambda, which runWork does not keep.
+    runWork([this](std::stop_token) {
+        return [](QPointer<StickModel> self) -> QCoro::Task<void> {
+            co_await self->listFlow();
+            if (self)
+                self->sendQueuedIfReady();
+        }(QPointer<StickModel>(this));
     });
 }
 
@@ -668,7 +671,12 @@ QCoro::Task<void> StickModel::sendFlow(bool overwrite, std::stop_token stop) {
     StickReceipt receipt;
     try {
         auto sending = StickSend::send(
-            files, overwrite, session, [this, id, generation] { return reopen(id, generation); },
+            files, overwrite, session,
+            [self, id, generation] {
+                if (!self)
+                    throw StickError::cancelled();
+                return self->reopen(id, generation);
+            },
             [self](const StickSendPhase& phase) {
                 if (self)
                     self->applyPhase(phase);
@@ -773,6 +781,10 @@ QCoro::Task<void> StickModel::diagnoseFailedSend(std::shared_ptr<StickLink> link
     if (auto bluetooth = std::dynamic_pointer_cast<BluetoothStickLink>(link)) {
         auto reading = bluetooth->readDiagnostics();
         record = co_await std::move(reading);
+    }
+    if (!self) {
+        closeDetached(link);
+        co_return;
     }
     // A dropped session's link still holds the stick; once read, it is let go.
     if (linkLost)

@@ -110,3 +110,14 @@ TEST_F(StickMessagesTest, NamesRejectedFiles) {
               u"Not embroidery files, so not sent: notes.txt, photo.jpg. The stick takes DST, EXP, "
               "PES, JEF, VP3 and the other machine formats."_qs);
 }
+
+TEST_F(StickMessagesTest, StatusLineOfAConnectedStepIsItsFreeSpace) {
+    const StickInfo sdCard = infoWith({volume(1, true, 1572864)});
+    EXPECT_EQ(StickMessages::statusLine(Step::Done{}, sdCard), u"SD card · 1.6 MB free"_qs);
+    EXPECT_EQ(StickMessages::statusLine(Step::Ready{}, infoWith({volume(1, false, 9)})),
+              u"Connected"_qs);
+    EXPECT_EQ(StickMessages::statusLine(Step::Failed{}, sdCard), u"Not connected"_qs);
+    EXPECT_EQ(StickMessages::statusLine(Step::Connecting{StickConnectPhase::Securing, {}}, sdCard),
+              u"Securing the connection. If asked for a code, type the 6 digits on the stick's "
+              "display."_qs);
+}

@@ -176,6 +176,20 @@ TEST_F(StickModelTest, NamesTheFilesOfABatchThatWereLeftOut) {
     EXPECT_TRUE(waitUntil([&] { return step().is<Step::Done>(); }));
 }
 
+TEST_F(StickModelTest, AFailedSendOverAGoodConnectionKeepsItAndSendsAgain) {
+    connectConfirmed();
+    stick->setFaults({.corruptReadback = true});
+    model->accept({localFile(u"Rose.dst"_qs)});
+    ASSERT_TRUE(waitUntil([&] { return step().is<Step::Failed>(); }));
+    EXPECT_EQ(step().get<Step::Failed>()->retry, Retry::Send);
+    EXPECT_TRUE(model->hasSession());
+    EXPECT_EQ(model->dotState(), DotState::Connected);
+    EXPECT_EQ(model->statusLine(), u"Not connected"_qs);
+    // The damaged copy stays on the stick, so sending again asks before replacing it.
+    model->retry();
+    EXPECT_TRUE(waitUntil([&] { return step().is<Step::Replace>(); }));
+}
+
 TEST_F(StickModelTest, DeletingAFileAlreadyGoneCountsAsDeleted) {
     stick->store(u"Rose.dst"_qs, "stitches");
     connectConfirmed();
