@@ -4,16 +4,20 @@
 #include "SendKit/bluetooth/BluetoothStickLink.h"
 #include "SendKit/bluetooth/StickCentral.h"
 #include "SendKit/bluetooth/StickPairingPrompt.h"
+#include "SendKit/bluetooth/bluez/BlueZBus.h"
 #include "SendKit/send/StickSend.h"
 #include "cli/DoctorCommand.h"
 #include "cli/EventLoopRunner.h"
 #include "tests/fake-bluez/FakeBlueZ.h"
+#include "tests/support/TestHarness.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 void PrintTo(const StickError& error, std::ostream* out) {
     *out << error.what();
@@ -90,12 +94,12 @@ protected:
     }
 
     // A central over a new BlueZ platform, as a new run of the program makes one.
-    StickCentral& newCentral() {
+    StickCentral& newCentral(Clock& clock = *BlueZPlatformTest::clock) {
         static int connections = 0;
         auto bus = QDBusConnection::connectToBus(address, QString("test%1").arg(++connections));
-        auto platform = std::make_shared<BlueZPlatform>(*clock, bus);
+        auto platform = std::make_shared<BlueZPlatform>(clock, bus);
         platform->setPairingPrompt(prompt);
-        return *centrals.emplace_back(std::make_unique<StickCentral>(platform, *clock));
+        return *centrals.emplace_back(std::make_unique<StickCentral>(platform, clock));
     }
 
     // Finds the first stick, connects, sends a file and lists the stick; the stick's identifier.
@@ -150,6 +154,15 @@ TEST_F(BlueZPlatformTest, BluetoothIsReadyOnlyWithAPoweredAdapterWeMayUseAndDoct
         EXPECT_EQ(runDoctor(out, *clock), readiness ? ExitCode::failed : ExitCode::succeeded);
         EXPECT_TRUE(text.contains(line)) << text.toStdString();
     }
+}
+
+TEST_F(BlueZPlatformTest, ABluetoothdThatNeverAnswersMakesBluetoothUnusableInsteadOfHanging) {
+    startBlueZ("one-stick");
+    ::kill(bluez.processId(), SIGSTOP);
+    TestHarness harness;
+    auto ready = harness.start(newCentral(harness.clock()).ready());
+    EXPECT_THROW(harness.run(ready), StickError);
+    EXPECT_EQ(harness.now(), BlueZBus::callLimit);
 }
 
 TEST_F(BlueZPlatformTest, SendsAndListsWhateverWayBluetoothdOffersTheStick) {
