@@ -29,6 +29,7 @@ TEST(StickSendRecovery, ALastResultThatConfirmsTheFileLetsTheSendGoOnOverTheNewS
 
     EXPECT_EQ(receipt.files, (QList<StickReceipt::Stored>{{"ROSE.DST", 9'000, first.sha256()},
                                                           {"tulip.pes", 3'000, second.sha256()}}));
+    EXPECT_EQ(rig.stick->files().at("rose.dst").data, first.data());
     EXPECT_EQ(rig.reconnects, 1);
     EXPECT_EQ(rig.requests().at(4).link, 1);
     EXPECT_EQ(rig.opcodes().mid(3),
