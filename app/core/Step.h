@@ -11,41 +11,34 @@
 #include <type_traits>
 #include <variant>
 
+#define BRINDLE_STEP_EMPTY_CASE(Name)                                                              \
+    struct Name {                                                                                  \
+        bool operator==(const Name&) const = default;                                              \
+    }
+
 // Where the stick model stands: one case per card of the main window, with what that card shows.
 // Two steps are equal when their case and payload are.
 class Step {
 public:
     // Nothing is happening yet: Bluetooth not asked, or the window is closed.
-    struct Starting {
-        bool operator==(const Starting&) const = default;
-    };
-    struct Searching {
-        bool operator==(const Searching&) const = default;
-    };
+    BRINDLE_STEP_EMPTY_CASE(Starting);
+    BRINDLE_STEP_EMPTY_CASE(Searching);
     struct Connecting {
         StickConnectPhase phase = StickConnectPhase::Connecting;
         QString name;
         bool operator==(const Connecting&) const = default;
     };
     // Connected to a stick the person has not yet recognised by its display.
-    struct Confirm {
-        bool operator==(const Confirm&) const = default;
-    };
-    struct Ready {
-        bool operator==(const Ready&) const = default;
-    };
+    BRINDLE_STEP_EMPTY_CASE(Confirm);
+    BRINDLE_STEP_EMPTY_CASE(Ready);
     // The queued files are being read and hashed.
-    struct Preparing {
-        bool operator==(const Preparing&) const = default;
-    };
+    BRINDLE_STEP_EMPTY_CASE(Preparing);
     struct Sending {
         double fraction = 0; // 0 to 1 over the whole send
         bool operator==(const Sending&) const = default;
     };
     // The stick is storing the data and reading it back.
-    struct Verifying {
-        bool operator==(const Verifying&) const = default;
-    };
+    BRINDLE_STEP_EMPTY_CASE(Verifying);
     // The stick already holds files of these names; the person chooses.
     struct Replace {
         QStringList names;
@@ -62,9 +55,9 @@ public:
         bool operator==(const Failed&) const = default;
     };
     // The stick was let go so another host can use it.
-    struct Released {
-        bool operator==(const Released&) const = default;
-    };
+    BRINDLE_STEP_EMPTY_CASE(Released);
+
+#undef BRINDLE_STEP_EMPTY_CASE
 
     using Value = std::variant<Starting, Searching, Connecting, Confirm, Ready, Preparing, Sending,
                                Verifying, Replace, Done, Failed, Released>;
@@ -75,10 +68,16 @@ public:
         Step(C&& value) // NOLINT(google-explicit-constructor)
         : m_value(std::forward<C>(value)) {}
 
-    const Value& value() const { return m_value; }
-    template <class C> bool is() const { return std::holds_alternative<C>(m_value); }
+    const Value& value() const {
+        return m_value;
+    }
+    template <class C> bool is() const {
+        return std::holds_alternative<C>(m_value);
+    }
     // The payload of case C, or null when the step is another case.
-    template <class C> const C* get() const { return std::get_if<C>(&m_value); }
+    template <class C> const C* get() const {
+        return std::get_if<C>(&m_value);
+    }
 
     bool operator==(const Step&) const = default;
 

@@ -846,77 +846,75 @@ QCoro::Task<void> StickModel::deleteFlow(QStringList names, qint64 generation) {
 
 // ---- observed fields ----
 
+namespace {
+
+// Stores the value; true when it differs from the one it replaces.
+template <class T> bool change(T& field, T value) {
+    if (field == value)
+        return false;
+    field = std::move(value);
+    return true;
+}
+
+} // namespace
+
 void StickModel::setStep(Step step) {
-    if (m_step == step)
-        return;
-    m_step = std::move(step);
-    emit stepChanged();
-    updateDerived();
+    if (change(m_step, std::move(step))) {
+        emit stepChanged();
+        updateDerived();
+    }
 }
 
 void StickModel::setListFailed(bool failed) {
-    if (std::exchange(m_listFailed, failed) != failed)
+    if (change(m_listFailed, failed))
         emit listFailedChanged();
 }
 
 void StickModel::setSticks(QList<StickPeripheral> sticks) {
-    if (m_sticks == sticks)
-        return;
-    m_sticks = std::move(sticks);
-    emit sticksChanged();
-    updateDerived();
+    if (change(m_sticks, std::move(sticks))) {
+        emit sticksChanged();
+        updateDerived();
+    }
 }
 
 void StickModel::setSearchedLong(bool searchedLong) {
-    if (std::exchange(m_searchedLong, searchedLong) != searchedLong)
+    if (change(m_searchedLong, searchedLong))
         emit searchedLongChanged();
 }
 
 void StickModel::setInfo(std::optional<StickInfo> info) {
-    if (m_info == info)
-        return;
-    m_info = std::move(info);
-    emit infoChanged();
-    updateDerived();
-}
-
-void StickModel::setStickFiles(QList<StickFileEntry> files) {
-    if (m_stickFiles == files)
-        return;
-    m_stickFiles = std::move(files);
-    emit stickFilesChanged();
-    QList<StickDesign> designs = StickDesigns::group(m_stickFiles);
-    if (m_designs != designs) {
-        m_designs = std::move(designs);
-        emit designsChanged();
+    if (change(m_info, std::move(info))) {
+        emit infoChanged();
+        updateDerived();
     }
 }
 
+void StickModel::setStickFiles(QList<StickFileEntry> files) {
+    if (!change(m_stickFiles, std::move(files)))
+        return;
+    emit stickFilesChanged();
+    if (change(m_designs, StickDesigns::group(m_stickFiles)))
+        emit designsChanged();
+}
+
 void StickModel::setIsDeleting(bool deleting) {
-    if (std::exchange(m_isDeleting, deleting) != deleting)
+    if (change(m_isDeleting, deleting))
         emit isDeletingChanged();
 }
 
 void StickModel::setQueued(QList<QUrl> queued) {
-    if (m_queued == queued)
-        return;
-    m_queued = std::move(queued);
-    emit queuedChanged();
+    if (change(m_queued, std::move(queued)))
+        emit queuedChanged();
 }
 
 void StickModel::setNotice(QString notice) {
-    if (m_notice == notice)
-        return;
-    m_notice = std::move(notice);
-    emit noticeChanged();
+    if (change(m_notice, std::move(notice)))
+        emit noticeChanged();
 }
 
 void StickModel::updateDerived() {
-    const QString statusLine = StickMessages::statusLine(m_step, m_info);
-    if (m_statusLine != statusLine) {
-        m_statusLine = statusLine;
+    if (change(m_statusLine, StickMessages::statusLine(m_step, m_info)))
         emit statusLineChanged();
-    }
 
     DotState dot = DotState::Idle;
     if (m_step.is<Step::Sending>() || m_step.is<Step::Replace>() || m_step.is<Step::Done>() ||
@@ -926,10 +924,9 @@ void StickModel::updateDerived() {
     else if (m_step.is<Step::Connecting>() || m_step.is<Step::Confirm>() ||
              (m_step.is<Step::Searching>() && !m_sticks.isEmpty()))
         dot = DotState::Busy;
-    if (std::exchange(m_dotState, dot) != dot)
+    if (change(m_dotState, dot))
         emit dotStateChanged();
 
-    const bool hasSession = m_session != nullptr;
-    if (std::exchange(m_hasSession, hasSession) != hasSession)
+    if (change(m_hasSession, m_session != nullptr))
         emit hasSessionChanged();
 }
