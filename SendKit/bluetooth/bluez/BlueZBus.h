@@ -29,7 +29,6 @@ public:
     BlueZBus& operator=(const BlueZBus&) = delete;
 
     QDBusConnection& connection() { return m_connection; }
-    Clock& clock() const { return m_clock; }
     BlueZObjects& objects() { return m_objects; }
 
     // bluetoothd's reply, or an error reply (org.freedesktop.DBus.Error.NoReply) made here when

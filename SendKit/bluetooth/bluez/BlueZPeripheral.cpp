@@ -251,7 +251,8 @@ QCoro::Task<void> BlueZPeripheral::subscribe(std::shared_ptr<BlueZPeripheral> se
         self->m_notifySockets.erase(characteristic);
         if (self->m_valueNotifications.remove(characteristic)) {
             auto task = self->callCharacteristic(characteristic, "StopNotify", {});
-            error = errorOf(co_await std::move(task));
+            const auto stopped = co_await std::move(task);
+            error = errorOf(stopped);
         }
     } else {
         auto acquiring = self->callCharacteristic(characteristic, "AcquireNotify", {noOptions()});
@@ -261,7 +262,8 @@ QCoro::Task<void> BlueZPeripheral::subscribe(std::shared_ptr<BlueZPeripheral> se
             self->receiveNotifications(characteristic);
         } else {
             auto starting = self->callCharacteristic(characteristic, "StartNotify", {});
-            error = errorOf(co_await std::move(starting));
+            const auto started = co_await std::move(starting);
+            error = errorOf(started);
             if (!error)
                 self->m_valueNotifications.insert(characteristic);
         }
