@@ -174,11 +174,31 @@ TEST_F(SimulatedStick, onlyEmbroideryFilesAreSent) {
     const CliRun none = run({"send", localFile("b.zip", "zip")});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.err.contains("not sent: b.zip")) << none.err.toStdString();
+}
 
-    const CliRun missing = run({"send", m_local.filePath("gone.dst")});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(
-        missing.err.startsWith("error: The file could not be read. Is it still where it was? ("));
+TEST_F(SimulatedStick, filesThatCannotBeSentAreRefusedBeforeConnectingNamingThem) {
+    const QString rose = localFile("Rose.dst", "a"), lowerRose = localFile("rose.dst", "b");
+    const CliRun clash = run({"-v", "send", rose, localFile("Blümchen.pes", "c"), lowerRose,
+                              localFile("Bluemchen.pes", "d")});
+    EXPECT_EQ(clash.exitCode, 1);
+    EXPECT_FALSE(clash.err.contains("stick central")) << clash.err.toStdString();
+    EXPECT_TRUE(clash.err.contains(QStringLiteral("error: %1 and %2 would both be stored as "
+                                                  "Rose.dst on the stick. Rename one of them.")
+                                       .arg(rose, lowerRose)));
+    EXPECT_TRUE(clash.err.contains("Blümchen.pes and ")) << clash.err.toStdString();
+
+    // A pipe must not hang the tool; an empty file is named.
+    const QByteArray pipe = QFile::encodeName(m_local.filePath("pipe.dst"));
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    for (const auto& [path, error] :
+         {std::pair{m_local.filePath("pipe.dst"), "error: “pipe.dst” is not a file that can be"},
+          std::pair{localFile("e.exp", ""), "error: “e.exp” is empty, so there is nothing"},
+          std::pair{m_local.filePath("gone.dst"), "error: The file could not be read. Is it"}}) {
+        const CliRun refused = run({"-v", "send", path});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.err.startsWith(error)) << refused.err.toStdString();
+    }
+    EXPECT_TRUE(stickFolder().isEmpty());
 }
 
 TEST_F(SimulatedStick, faultsShowAsErrorsOrAreSurvived) {
@@ -200,6 +220,16 @@ TEST_F(SimulatedStick, faultsShowAsErrorsOrAreSurvived) {
         return logLine.match(line).hasMatch();
     })) << dropped.err.toStdString();
     EXPECT_TRUE(dropped.err.contains("LAST_RESULT"));
+
+    for (const auto& [fault, error] :
+         {std::pair{"bluetooth=off", "error: Bluetooth is off."},
+          std::pair{"stale-pairing", "error: The stick no longer knows this computer."},
+          std::pair{"pairing-rejected", "error: Pairing did not work."},
+          std::pair{"drop-link-at=1000", "error: The connection was lost."}}) {
+        const CliRun failed = run({"--sim-fault", fault, "send", "--replace", design});
+        EXPECT_EQ(failed.exitCode, 1) << fault;
+        EXPECT_TRUE(failed.err.startsWith(error)) << failed.err.toStdString();
+    }
 
     for (const QString bad : {"mtu=0", "drop-chunk=-1", "corrupt-readback=1", "usb=busy", "x",
                               "pairing=12345", "bluetooth=on", "drop-link-at=x"}) {
@@ -236,30 +266,6 @@ TEST_F(SimulatedStick, jsonDocumentsForScripts) {
     const QJsonObject info = QJsonDocument::fromJson(run({"info", "--json"}).out.toUtf8()).object();
     EXPECT_EQ(info["maxFileSize"].toInteger(), 1572864);
     EXPECT_EQ(info["volumes"].toArray().size(), 2);
-}
-
-TEST_F(SimulatedStick, batchesAreRefusedBeforeConnectingNamingTheFile) {
-    const QString rose = localFile("Rose.dst", "a"), lowerRose = localFile("rose.dst", "b");
-    const CliRun clash = run({"-v", "send", rose, localFile("Blümchen.pes", "c"), lowerRose,
-                              localFile("Bluemchen.pes", "d")});
-    EXPECT_EQ(clash.exitCode, 1);
-    EXPECT_FALSE(clash.err.contains("stick central")) << clash.err.toStdString();
-    EXPECT_TRUE(clash.err.contains(QStringLiteral("error: %1 and %2 would both be stored as "
-                                                  "Rose.dst on the stick. Rename one of them.")
-                                       .arg(rose, lowerRose)));
-    EXPECT_TRUE(clash.err.contains("Blümchen.pes and ")) << clash.err.toStdString();
-
-    // A pipe must not hang the tool; an empty file is named.
-    const QByteArray pipe = QFile::encodeName(m_local.filePath("pipe.dst"));
-    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
-    for (const auto& [path, error] :
-         {std::pair{m_local.filePath("pipe.dst"), "error: “pipe.dst” is not a file that can be"},
-          std::pair{localFile("e.exp", ""), "error: “e.exp” is empty, so there is nothing"}}) {
-        const CliRun refused = run({"send", path});
-        EXPECT_EQ(refused.exitCode, 1);
-        EXPECT_TRUE(refused.err.startsWith(error)) << refused.err.toStdString();
-    }
-    EXPECT_TRUE(stickFolder().isEmpty());
 }
 
 TEST_F(SimulatedStick, anExactFileNameWinsAndNamesBeyondACutListingAreStillDeleted) {
@@ -305,20 +311,6 @@ TEST_F(SimulatedStick, theStickIsFoundByScanOrNameAndPairedOnATerminalOnly) {
     EXPECT_TRUE(typed.err.contains("That is not 6 digits.\nType the 6 digits shown on the "
                                    "stick's display: "));
     EXPECT_TRUE(typed.out.contains("deviceName: Brindle Sim"));
-}
-
-TEST_F(SimulatedStick, radioFaultsEndInTheirMessages) {
-    const QString design = localFile("star.dst", QByteArray(5000, 'x'));
-    for (const auto& [fault, error] :
-         {std::pair{"bluetooth=off", "error: Bluetooth is off."},
-          std::pair{"stale-pairing", "error: The stick no longer knows this computer."},
-          std::pair{"pairing-rejected", "error: Pairing did not work."},
-          std::pair{"drop-link-at=1000", "error: The connection was lost."}}) {
-        const CliRun failed = run({"--sim-fault", fault, "send", design});
-        EXPECT_EQ(failed.exitCode, 1) << fault;
-        EXPECT_TRUE(failed.err.startsWith(error)) << failed.err.toStdString();
-    }
-    EXPECT_TRUE(stickFolder().isEmpty());
 }
 
 } // namespace
