@@ -148,7 +148,9 @@ TEST_F(WindowTest, FilesAreFoundBySearchAndDeletedOnlyAfterConfirmation) {
 }
 
 TEST_F(WindowTest, FilesDroppedAnywhereGoToTheModel) {
+    stick->setUSBState({StickUSBState::HostActive{}});
     openConfirmed();
+    EXPECT_TRUE(card().startsWith(u"The machine is reading from the stick right now.\nReady."_qs));
     drop({localFile(u"notes.txt"_qs), localFile(u"Leaf.dst"_qs)});
     EXPECT_EQ(model->queuedNames(), QStringList({u"Leaf.dst"_qs}));
     ASSERT_NE(window().noticeAlert(), nullptr);
@@ -156,7 +158,9 @@ TEST_F(WindowTest, FilesDroppedAnywhereGoToTheModel) {
     EXPECT_TRUE(window().noticeAlert()->informativeText().contains(u"notes.txt"_qs));
     window().noticeAlert()->accept();
     EXPECT_TRUE(model->notice().isEmpty());
-    EXPECT_TRUE(waitUntil([&] { return model->step().is<Step::Done>(); }));
+    // The machine is busy with the stick: the send waits for it, the card says so.
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Failed>(); }));
+    EXPECT_TRUE(card().startsWith(u"The machine is reading from the stick right now. Wait"_qs));
 }
 
 } // namespace
