@@ -407,10 +407,10 @@ void BlueZPeripheral::propertiesChanged(const QString& path, const QVariantMap& 
         return;
     auto& objects = m_bus->objects();
     const QUuid uuid(objects.property(path, characteristicInterface, "UUID").toString());
-    if (m_valueNotifications.contains(uuid))
-        post([uuid, value = changed.value("Value").toByteArray()](Delegate& delegate) {
-            delegate.didUpdateValue(uuid, value, std::nullopt);
-        });
+    if (m_valueNotifications.contains(uuid)) {
+        m_held.append({uuid, changed.value("Value").toByteArray()});
+        deliverHeld();
+    }
 }
 
 void BlueZPeripheral::connectionEnded() {

@@ -80,7 +80,8 @@ private:
 
     void receiveNotifications(QUuid characteristic);
     // Hands on the notifications held back, unless a write with response is still unanswered:
-    // bluetoothd answers it on the bus, which may overtake the stick's answer on the socket.
+    // the stick answers a request only after its write, but that write's reply reaches us by a
+    // longer way than the answer does.
     void deliverHeld();
     // Writes what waits for the acquired data socket; false while the socket is full.
     bool flush();
