@@ -4,7 +4,8 @@ ASAN_BUILD := build-asan
 JOBS       ?= $(shell nproc)
 SOURCES     = $(shell git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 
-.PHONY: all deps configure build test check unit asan format format-check run bench clean
+.PHONY: all deps configure build test check unit asan format format-check run bench clean \
+        fuzz fuzz-smoke
 
 all: build
 
@@ -21,7 +22,7 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The whole check: formatting, the tests, and the tests again under ASan and UBSan.
-test: deps format-check unit asan
+test: deps format-check unit asan fuzz-smoke
 
 check: test
 
@@ -31,6 +32,16 @@ unit: build
 asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+# The fuzz targets, built with clang's libFuzzer in their own folder, each run for FUZZ_SECONDS;
+# the smoke pass only proves they still build and run.
+FUZZ_BUILD   := build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	tests/fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: deps
+	tests/fuzz/run $(FUZZ_BUILD) 3
 
 format:
 	clang-format -i $(SOURCES)
@@ -60,4 +71,4 @@ bench: build
 	$(BUILD)/bench/brindle-stick-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

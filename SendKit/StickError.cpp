@@ -35,6 +35,8 @@ constexpr std::array<const char*, std::variant_size_v<StickError::Case>> caseNam
 };
 
 template <class... F> struct Overloaded : F... { using F::operator()...; };
+// Spelled out for compilers without aggregate deduction (clang before 17).
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 } // namespace
 

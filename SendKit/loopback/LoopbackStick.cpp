@@ -185,7 +185,7 @@ LoopbackStick::Answer LoopbackStick::begin(const QByteArray& body) {
 
     const quint8 id = m_nextID;
     m_nextID = m_nextID == 255 ? 1 : m_nextID + 1;
-    m_transfer.emplace();
+    m_transfer = Transfer{}; // not emplace(): clang before 17 rejects it for this nested type
     m_transfer->id = id;
     m_transfer->size = request.size;
     m_transfer->sha256 = request.sha256;
