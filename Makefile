@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 SOURCES     = $(shell git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 
 .PHONY: all deps configure build test check unit asan format format-check run bench clean \
-        fuzz fuzz-smoke
+        fuzz fuzz-smoke soak
 
 all: build
 
@@ -69,6 +69,11 @@ run: build
 
 bench: build
 	$(BUILD)/bench/brindle-stick-bench
+
+# A thousand sends under faults drawn from SOAK_SEED, checked against what the stick holds.
+SOAK_SEED ?= 1
+soak: build
+	$(BUILD)/bench/brindle-stick-bench --soak $(SOAK_SEED)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,13 +1,19 @@
 #include "BluetoothBench.h"
 #include "SendBench.h"
 #include "SessionBench.h"
+#include "SoakRun.h"
 
 #include <QCoreApplication>
 
+#include <cstring>
+
 // brindle-stick-bench: the transport's host costs, measured side by side in one run, one figure
-// per line. Each group of figures lives in its own file pair.
+// per line. Each group of figures lives in its own file pair. With --soak [SEED], the soak run
+// instead.
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--soak") == 0)
+        return runSoak(argc > 2 ? unsigned(std::strtoul(argv[2], nullptr, 10)) : 1);
     for (const auto& measure : {measureSession, measureSend, measureBluetooth}) {
         for (const Figure& figure : measure())
             print(figure);
