@@ -6,6 +6,8 @@
 #include "SendKit/bluetooth/BluetoothLinkError.h"
 #include "SendKit/bluetooth/BluetoothStickLink.h"
 #include "SendKit/protocol/StickProtocol.h"
+#include "SendKit/protocol/StickReply.h"
+#include "SendKit/protocol/StickText.h"
 
 #include <QHash>
 #include <QList>
@@ -23,6 +25,12 @@ QString id8(QUuid id) {
 
 bool isSettled(BluetoothManagerState state) {
     return state != BluetoothManagerState::Unknown && state != BluetoothManagerState::Resetting;
+}
+
+// Any nearby device can advertise any name: shown and logged only cleaned, as the stick's own
+// name is.
+QString shownName(const std::optional<QString>& name, const QString& fallback) {
+    return StickText::clean(name.value_or(fallback), StickReply::deviceNameLimit);
 }
 
 } // namespace
@@ -137,7 +145,7 @@ quint64 StickCentral::State::startScan(AsyncQueue<QList<StickPeripheral>> lists)
             peripheral->identifier(),
             Seen{peripheral,
                  StickPeripheral{peripheral->identifier(),
-                                 peripheral->name().value_or(QStringLiteral("Brindle")), 0}});
+                                 shownName(peripheral->name(), QStringLiteral("Brindle")), 0}});
     if (!seen.isEmpty())
         deliverList();
     StickLog::write([&] {
@@ -172,7 +180,8 @@ void StickCentral::State::deliverList() {
 void StickCentral::State::didDiscover(std::shared_ptr<BluetoothPeripheral> peripheral,
                                       std::optional<QString> localName, int rssi) {
     const QUuid id = peripheral->identifier();
-    const QString name = localName.value_or(peripheral->name().value_or(QStringLiteral("Brindle")));
+    const QString name =
+        shownName(localName ? localName : peripheral->name(), QStringLiteral("Brindle"));
     if (!seen.contains(id))
         StickLog::write([&] {
             return QStringLiteral("stick found %1 rssi %2 id %3").arg(name).arg(rssi).arg(id8(id));
@@ -212,7 +221,7 @@ std::shared_ptr<BluetoothStickLink> StickCentral::State::makeLink(QUuid id) {
     }
     StickLog::write([&] {
         return QStringLiteral("stick connect %1 id %2 state %3")
-            .arg(peripheral->name().value_or(QStringLiteral("?")), id8(id))
+            .arg(shownName(peripheral->name(), QStringLiteral("?")), id8(id))
             .arg(int(peripheral->state()));
     });
     const std::shared_ptr<BluetoothStickLink> link(

@@ -129,7 +129,8 @@ TEST_F(CentralTest, ScanListsEverySightingStrongestFirstUntilItsConsumerStops) {
     EXPECT_EQ(harness.run(nextOf(scan)), QList{connected});
 
     const QUuid id = platform->stick->identifier();
-    platform->advertise(platform->stick, "Brindle A", -70);
+    // Any device may advertise any name: it is listed without controls and overrides.
+    platform->advertise(platform->stick, u"Brindle \u202E\tA\n"_qs, -70);
     platform->advertise(platform->stick, std::nullopt, -40);
     EXPECT_EQ(harness.run(nextOf(scan)), (QList{connected, {id, "Brindle A", -70}}));
     EXPECT_EQ(harness.run(nextOf(scan)), (QList{connected, {id, "Brindle 4F2A", -40}}));
