@@ -1,6 +1,7 @@
 #include "BluetoothBench.h"
 #include "SendBench.h"
 #include "SessionBench.h"
+#include "SoakHostile.h"
 #include "SoakRun.h"
 
 #include <QCoreApplication>
@@ -12,8 +13,10 @@
 // instead.
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--soak") == 0)
-        return runSoak(argc > 2 ? unsigned(std::strtoul(argv[2], nullptr, 10)) : 1);
+    if (argc > 1 && std::strcmp(argv[1], "--soak") == 0) {
+        const int soaked = runSoak(argc > 2 ? unsigned(std::strtoul(argv[2], nullptr, 10)) : 1);
+        return runHostileSticks() || soaked;
+    }
     for (const auto& measure : {measureSession, measureSend, measureBluetooth}) {
         for (const Figure& figure : measure())
             print(figure);

@@ -1,0 +1,6 @@
+#pragma once
+
+// The soak's hostile sticks on the simulated radio: one advertising a 248-byte name full of
+// control and bidirectional-override characters, one offering no stick service. Prints what the
+// program made of each; returns 0 when it stayed safe and said what went wrong.
+int runHostileSticks();
