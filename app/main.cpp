@@ -6,6 +6,7 @@
 #include "SendKit/bluetooth/StickCentral.h"
 #include "SendKit/bluetooth/bluez/BlueZPlatform.h"
 #include "SendKit/bluetooth/simulated/SimulatedRadio.h"
+#include "SendKit/loopback/LoopbackFolder.h"
 #include "SendKit/loopback/LoopbackStick.h"
 #include "app/core/AppSettings.h"
 #include "app/core/Journal.h"
@@ -15,7 +16,6 @@
 #include "app/ui/Artwork.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/SingleInstance.h"
-#include "cli/StickFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,7 +64,7 @@ bool hasBluetoothAdapter() {
 // deletion), so that nothing sent is lost when the process is stopped.
 struct SimulatedStick {
     std::shared_ptr<LoopbackStick> stick = LoopbackStick::create(QStringLiteral("Brindle Sim"));
-    std::optional<StickFolder> folder;
+    std::optional<LoopbackFolder> folder;
 
     void keep() {
         if (!folder)

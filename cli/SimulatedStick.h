@@ -1,7 +1,7 @@
 #pragma once
 
+#include "SendKit/loopback/LoopbackFolder.h"
 #include "cli/SimulatorSetup.h"
-#include "cli/StickFolder.h"
 
 #include <memory>
 #include <optional>
@@ -29,6 +29,6 @@ public:
 
 private:
     std::shared_ptr<LoopbackStick> m_stick;
-    std::optional<StickFolder> m_folder;
+    std::optional<LoopbackFolder> m_folder;
     std::shared_ptr<SimulatedRadio> m_radio;
 };

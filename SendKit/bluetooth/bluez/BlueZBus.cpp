@@ -16,6 +16,12 @@ QCoro::Task<QDBusMessage> BlueZBus::call(QString path, QString interface, QStrin
                                          QVariantList arguments, std::chrono::milliseconds limit) {
     auto message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
+    // Without a bus Qt hands back a call that never finishes; say so at once instead of waiting
+    // out the limit.
+    if (!m_connection.isConnected())
+        co_return message.createErrorReply(
+            QDBusError::Disconnected,
+            QStringLiteral("no system bus: %1").arg(m_connection.lastError().message()));
     OneShot<QDBusMessage> answer;
     // D-Bus's own time-out stays behind ours; it only ends the watcher of a call we gave up on.
     auto* watcher =

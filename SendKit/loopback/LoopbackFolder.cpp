@@ -1,4 +1,4 @@
-#include "cli/StickFolder.h"
+#include "SendKit/loopback/LoopbackFolder.h"
 
 #include "SendKit/files/StickFileName.h"
 #include "SendKit/protocol/StickTime.h"
@@ -21,10 +21,10 @@ namespace {
 
 } // namespace
 
-StickFolder::StickFolder(QString path)
+LoopbackFolder::LoopbackFolder(QString path)
     : m_path(std::move(path)) {}
 
-QString StickFolder::pathOf(const QString& name) const {
+QString LoopbackFolder::pathOf(const QString& name) const {
     // The stick's name rule allows neither "/" nor a leading ".", so the path stays in the folder;
     // the check keeps it that way whoever put the name on the stick.
     if (StickFileName::problem(name))
@@ -33,7 +33,7 @@ QString StickFolder::pathOf(const QString& name) const {
     return QDir(m_path).filePath(name);
 }
 
-void StickFolder::load(LoopbackStick& stick) {
+void LoopbackFolder::load(LoopbackStick& stick) {
     if (!QDir().mkpath(m_path))
         fail(QStringLiteral("cannot create the folder"), m_path, QStringLiteral("mkdir failed"));
     // A link could point anywhere; only plain files are the stick's.
@@ -53,7 +53,7 @@ void StickFolder::load(LoopbackStick& stick) {
     }
 }
 
-void StickFolder::save(const LoopbackStick& stick) {
+void LoopbackFolder::save(const LoopbackStick& stick) {
     const std::map<QString, LoopbackStick::StoredFile>& files = stick.files();
     // Removals first, so that a file replaced under another letter case is not lost on a file
     // system that ignores case.

@@ -10,9 +10,9 @@
 // stored name, its modification time the stored time stamp. Only names the stick accepts are
 // read or written, so nothing is ever written outside the folder, and other files in it are left
 // alone.
-class StickFolder {
+class LoopbackFolder {
 public:
-    explicit StickFolder(QString path);
+    explicit LoopbackFolder(QString path);
 
     // Creates the folder when it is missing and stores each of its files on the stick. Throws
     // std::runtime_error naming what could not be read.
