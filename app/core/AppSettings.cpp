@@ -1,11 +1,10 @@
 #include "app/core/AppSettings.h"
 
-#include <QStringList>
-
 namespace {
 const QString menuBarKey = QStringLiteral("menuBar");
 const QString lastIDKey = QStringLiteral("stick.lastID");
 const QString confirmedIDsKey = QStringLiteral("stick.confirmedIDs");
+const QString queuedPathsKey = QStringLiteral("queue.paths");
 } // namespace
 
 AppSettings::AppSettings()
@@ -49,4 +48,17 @@ void AppSettings::setConfirmedStickIDs(const QSet<QUuid>& ids) {
         texts << id.toString(QUuid::WithoutBraces);
     texts.sort();
     m_settings.setValue(confirmedIDsKey, texts);
+}
+
+QStringList AppSettings::queuedPaths() const {
+    return m_settings.value(queuedPathsKey).toStringList();
+}
+
+void AppSettings::setQueuedPaths(const QStringList& paths) {
+    if (paths.isEmpty())
+        m_settings.remove(queuedPathsKey);
+    else
+        m_settings.setValue(queuedPathsKey, paths);
+    // At once rather than at exit: a crash must not take the queue with it.
+    m_settings.sync();
 }

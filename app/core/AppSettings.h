@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QSettings>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
@@ -24,6 +25,11 @@ public:
     // The sticks the person has confirmed by the name on their display ("stick.confirmedIDs").
     QSet<QUuid> confirmedStickIDs() const;
     void setConfirmedStickIDs(const QSet<QUuid>& ids);
+
+    // The paths of the files waiting to be sent ("queue.paths"), written on every change of the
+    // queue so that neither quitting nor a crash loses one.
+    QStringList queuedPaths() const;
+    void setQueuedPaths(const QStringList& paths);
 
 private:
     mutable QSettings m_settings;

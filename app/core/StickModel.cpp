@@ -18,6 +18,7 @@
 #include "app/core/WindowPairingPrompt.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPromise>
 #include <QThreadPool>
 
@@ -88,6 +89,7 @@ StickModel::StickModel(StickCentral& central, Clock& clock, Journal& journal, Ap
     m_pairing->setOnChange([this] { emit pairingQuestionChanged(); });
     m_central.platform().setPairingPrompt(m_pairing);
     m_statusLine = StickMessages::statusLine(m_step, m_info);
+    restoreQueue();
 }
 
 StickModel::~StickModel() {
@@ -115,6 +117,24 @@ bool StickModel::hasSession() const {
 
 const std::optional<PairingQuestion>& StickModel::pairingQuestion() const {
     return m_pairing->question();
+}
+
+// The files queued before the last quit come back; those moved or deleted since are named.
+void StickModel::restoreQueue() {
+    QStringList kept;
+    QStringList missing;
+    for (const QString& path : m_settings.queuedPaths()) {
+        if (QFileInfo(path).isFile()) {
+            kept << path;
+            m_queued << QUrl::fromLocalFile(path);
+        } else {
+            missing << QFileInfo(path).fileName();
+        }
+    }
+    if (missing.isEmpty())
+        return;
+    m_settings.setQueuedPaths(kept);
+    m_notice = tr("No longer found, so no longer queued: %1").arg(missing.join(u", "));
 }
 
 // ---- operations ----
@@ -903,8 +923,13 @@ void StickModel::setIsDeleting(bool deleting) {
 }
 
 void StickModel::setQueued(QList<QUrl> queued) {
-    if (change(m_queued, std::move(queued)))
-        emit queuedChanged();
+    if (!change(m_queued, std::move(queued)))
+        return;
+    QStringList paths;
+    for (const QUrl& url : m_queued)
+        paths << url.toLocalFile();
+    m_settings.setQueuedPaths(paths);
+    emit queuedChanged();
 }
 
 void StickModel::setNotice(QString notice) {

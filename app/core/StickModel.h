@@ -208,6 +208,7 @@ private:
     void setStickFiles(QList<StickFileEntry> files);
     void setIsDeleting(bool deleting);
     void setQueued(QList<QUrl> queued);
+    void restoreQueue();
     void setNotice(QString notice);
     void updateDerived();
 

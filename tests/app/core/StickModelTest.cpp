@@ -176,6 +176,20 @@ TEST_F(StickModelTest, NamesTheFilesOfABatchThatWereLeftOut) {
     EXPECT_TRUE(waitUntil([&] { return step().is<Step::Done>(); }));
 }
 
+TEST_F(StickModelTest, TheQueueOutlivesTheModelAndNamesFilesGoneSince) {
+    const QUrl rose = localFile(u"Rose.dst"_qs);
+    model->accept({rose, localFile(u"Tulip.pes"_qs)});
+    model.reset(); // as a crash or a quit would
+    QFile::remove(folder.filePath(u"Tulip.pes"_qs));
+    model.emplace(central, harness.clock(), journal, settings, inhibitor);
+    EXPECT_EQ(model->queued(), QList<QUrl>{rose});
+    EXPECT_EQ(model->notice(), u"No longer found, so no longer queued: Tulip.pes"_qs);
+    EXPECT_EQ(settings.queuedPaths(), QStringList{rose.toLocalFile()});
+    connectConfirmed();
+    ASSERT_TRUE(waitUntil([&] { return step().is<Step::Done>(); }));
+    EXPECT_TRUE(settings.queuedPaths().isEmpty());
+}
+
 TEST_F(StickModelTest, AFailedSendOverAGoodConnectionKeepsItAndSendsAgain) {
     connectConfirmed();
     stick->setFaults({.corruptReadback = true});
