@@ -133,7 +133,7 @@ Journal::~Journal() = default;
 
 QString Journal::defaultFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores relative paths.
+    // XDG base directories ignore relative paths.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return QDir(state).filePath(QStringLiteral("Brindle Stick"));

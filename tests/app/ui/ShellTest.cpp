@@ -1,4 +1,5 @@
 #include "tests/app/ui/WindowFixture.h"
+#include "tests/support/PrivateBus.h"
 
 #include "app/ui/FirmwareVersion.h"
 #include "app/ui/SettingsDialog.h"
@@ -7,9 +8,7 @@
 
 #include <QCheckBox>
 #include <QMenuBar>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 
 using namespace std::chrono_literals;
 
@@ -87,12 +86,9 @@ TEST(FirmwareVersionTest, OlderThanRecommendedByItsNumbers) {
 
 TEST(SingleInstanceTest, ASecondInstanceHandsItsFilesToTheFirst) {
     WidgetApplication application;
-    if (QStandardPaths::findExecutable(u"dbus-daemon"_qs).isEmpty())
-        GTEST_SKIP() << "no dbus-daemon";
-    QProcess daemon;
-    daemon.start(u"dbus-daemon"_qs, {u"--session"_qs, u"--nofork"_qs, u"--print-address=1"_qs});
-    ASSERT_TRUE(daemon.waitForReadyRead(10'000));
-    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    const QString& address = bus.address();
     {
         SingleInstance first(QDBusConnection::connectToBus(address, u"first"_qs));
         SingleInstance second(QDBusConnection::connectToBus(address, u"second"_qs));

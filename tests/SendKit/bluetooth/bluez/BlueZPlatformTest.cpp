@@ -9,6 +9,7 @@
 #include "cli/DoctorCommand.h"
 #include "cli/EventLoopRunner.h"
 #include "tests/fake-bluez/FakeBlueZ.h"
+#include "tests/support/PrivateBus.h"
 #include "tests/support/TestHarness.h"
 
 #include <QCoreApplication>
@@ -58,19 +59,14 @@ protected:
         static char* argv[] = {name, nullptr};
         if (!QCoreApplication::instance())
             new QCoreApplication(argc, argv);
-        daemon = new QProcess;
-        daemon->start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        ASSERT_TRUE(daemon->waitForReadyRead(10'000));
-        address = QString::fromUtf8(daemon->readLine().trimmed());
+        daemon = new PrivateBus;
+        address = daemon->address();
+        ASSERT_FALSE(address.isEmpty());
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
         // Calls in flight when a test ends still finish on it.
         clock = new SystemClock;
     }
-    static void TearDownTestSuite() {
-        daemon->kill();
-        daemon->waitForFinished();
-        delete std::exchange(daemon, nullptr);
-    }
+    static void TearDownTestSuite() { delete std::exchange(daemon, nullptr); }
 
     BlueZPlatformTest() {
         // A hang is a fault of the backend: no step may wait longer than this in real time.
@@ -129,7 +125,7 @@ protected:
         co_return id;
     }
 
-    static inline QProcess* daemon = nullptr;
+    static inline PrivateBus* daemon = nullptr;
     static inline QString address;
     static inline SystemClock* clock = nullptr;
     QTimer watchdog;
