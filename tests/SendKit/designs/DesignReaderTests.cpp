@@ -1,0 +1,127 @@
+#include "SendKit/designs/DesignReadError.h"
+#include "SendKit/designs/DesignReader.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = StitchDesign::Stitch::Kind;
+
+QByteArray sample(const QString& name) {
+    QFile file(QStringLiteral(BRINDLE_SAMPLES "/") + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return file.readAll();
+}
+
+QByteArray dstHeader() {
+    return QByteArray("LA:check").leftJustified(512, ' ');
+}
+
+QString failure(const QString& fileName, const QByteArray& bytes) {
+    try {
+        DesignReader::read(fileName, bytes);
+    } catch (const DesignReadError& error) {
+        return error.message();
+    }
+    return QStringLiteral("read without complaint");
+}
+
+// The figures make-samples put into its designs.
+TEST(DesignReader, samplesReadBackAsMade) {
+    struct Row {
+        QString file;
+        QString format;
+        int stitches;
+        int jumps;
+        QRect extents;
+        QPoint end;
+    };
+    for (const Row& row : {Row{"star.dst", "DST", 120, 5,
+                               QRect(QPoint(-285, -243), QPoint(285, 300)), QPoint(0, 150)},
+                           Row{"heart.exp", "EXP", 192, 2,
+                               QRect(QPoint(-288, -306), QPoint(288, 215)), QPoint(0, 45)}}) {
+        SCOPED_TRACE(row.file.toStdString());
+        const StitchDesign design = DesignReader::read(row.file, sample(row.file));
+        EXPECT_EQ(design.format, row.format);
+        EXPECT_EQ(design.stitchCount(), row.stitches);
+        EXPECT_EQ(design.jumps(), row.jumps);
+        EXPECT_EQ(design.colorChanges(), 1);
+        EXPECT_EQ(design.trims(), 0);
+        EXPECT_EQ(design.extents(), row.extents);
+        EXPECT_EQ(design.size(), QSize(row.extents.right() - row.extents.left(),
+                                       row.extents.bottom() - row.extents.top()));
+        ASSERT_FALSE(design.stitches.isEmpty());
+        EXPECT_EQ(design.stitches.last().kind, Kind::end);
+        EXPECT_EQ(design.stitches.last().position, row.end);
+        EXPECT_TRUE(design.threadColors.isEmpty());
+    }
+}
+
+// Records as the formats' documentation spells them, so that the readers do not merely agree
+// with our own encoders.
+TEST(DesignReader, documentedRecordsDecodeToTheirMovesAndKinds) {
+    struct Row {
+        QString file;
+        QByteArray bytes;
+        QList<std::pair<Kind, QPoint>> stitches;
+    };
+    for (const Row& row :
+         {Row{"a.dst",
+              dstHeader() + QByteArray::fromHex("A81223A812A30000C30000F3"),
+              {{Kind::normal, {-12, 64}},
+               {Kind::jump, {-24, 128}},
+               {Kind::colorChange, {-24, 128}},
+               {Kind::end, {-24, 128}}}},
+          Row{"a.EXP",
+              QByteArray::fromHex("007F7F0080047F008001000000818080"),
+              {{Kind::normal, {0, 127}},
+               {Kind::normal, {127, 127}},
+               {Kind::jump, {254, 127}},
+               {Kind::colorChange, {254, 127}},
+               {Kind::normal, {254, 0}},
+               {Kind::end, {254, 0}}}},
+          Row{"b.exp",
+              QByteArray::fromHex("800205058080010100FF"),
+              {{Kind::normal, {5, 5}}, {Kind::trim, {6, 6}}, {Kind::normal, {6, 5}}}}}) {
+        SCOPED_TRACE(row.file.toStdString());
+        const StitchDesign design = DesignReader::read(row.file, row.bytes);
+        QList<std::pair<Kind, QPoint>> stitches;
+        for (const StitchDesign::Stitch& stitch : design.stitches)
+            stitches.append({stitch.kind, stitch.position});
+        EXPECT_EQ(stitches, row.stitches);
+    }
+}
+
+TEST(DesignReader, wrongOrCutFilesAreNamedInOneSentence) {
+    const QByteArray star = sample("star.dst");
+    const QByteArray heart = sample("heart.exp");
+    for (const auto& [file, bytes, message] :
+         std::initializer_list<std::tuple<QString, QByteArray, QString>>{
+             {"star.dst", star.first(212), "star.dst is not a DST design: it ends after 212 bytes"},
+             {"star.dst", star.chopped(3),
+              "star.dst is not a DST design: it ends after 890 bytes without its end record"},
+             {"star.dst", star.chopped(1),
+              "star.dst is not a DST design: it ends after 892 bytes without its end record"},
+             {"star.dst", QByteArray(600, '\x89'),
+              "star.dst is not a DST design: its header does not begin with LA:"},
+             {"heart.exp", heart.chopped(3),
+              "heart.exp is not an EXP design: it ends after 395 bytes"},
+             {"heart.exp", QByteArray::fromHex("0101 8004"),
+              "heart.exp is not an EXP design: it ends after 4 bytes"},
+             {"heart.exp", {}, "heart.exp is not an EXP design: it ends after 0 bytes"},
+             {"heart.exp", QByteArray::fromHex("0101 8003 0101"),
+              "heart.exp is not an EXP design: byte 2 holds the unknown command 80 03"},
+             {"star.pes", star, "star.pes: PES designs cannot be read yet"},
+             {"README", star, "README has no extension that names a design format"}}) {
+        EXPECT_EQ(failure(file, bytes), message);
+    }
+    try {
+        DesignReader::readFile(QStringLiteral(BRINDLE_SAMPLES "/missing.dst"));
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const DesignReadError& error) {
+        EXPECT_TRUE(error.message().startsWith("missing.dst cannot be opened: "));
+    }
+}
+
+} // namespace
