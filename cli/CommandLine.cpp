@@ -94,6 +94,14 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
         throw UsageError{QStringLiteral("no command given")};
     if (line.command == QLatin1String("decode"))
         return line;
+    if (line.command == QLatin1String("inspect")) {
+        if (line.arguments.isEmpty())
+            throw UsageError{QStringLiteral("inspect needs at least one file")};
+        if (line.simulator || line.stick || line.files || line.replace || line.seconds ||
+            !faults.isEmpty() || !radio.isEmpty())
+            throw UsageError{QStringLiteral("inspect reads files and takes only --json")};
+        return line;
+    }
     if (!stickCommands.contains(line.command))
         throw UsageError{QStringLiteral("unknown command %1").arg(line.command)};
     if (line.files)
@@ -160,10 +168,12 @@ QString CommandLine::usage() {
                "                    usb=no-host|host-idle|host-active|swapping, pairing=PASSKEY,\n"
                "                    pairing-rejected, stale-pairing, no-diagnostics,\n"
                "                    bluetooth=off|unauthorized|unsupported, drop-link-at=OFFSET\n"
-               "  --json            scan, info, list and send print one JSON document\n"
+               "  --json            scan, info, list, send and inspect print one JSON document\n"
                "  -v                the transport's log lines on standard error\n"
                "\n"
-               "Support commands:\n  ") +
+               "Support commands:\n"
+               "  inspect FILE...           each design's format, stitches, colour changes,\n"
+               "                            jumps, trims, size in mm and colours\n  ") +
            DecodeCommand::usage().replace(QLatin1Char('\n'), QLatin1String("\n  ")) +
            QStringLiteral("\n\nExit codes: 0 done, 1 failed, 2 usage error, 3 names already on "
                           "the stick (send without --replace).\n");

@@ -22,16 +22,16 @@ struct CommandLine {
     Request request = Request::command;
     // -v: the transport's log lines on standard error.
     bool verbose = false;
-    // --json: info, list and send print one JSON document.
+    // --json: info, list, send and inspect print one JSON document.
     bool json = false;
     // --simulate[=DIR] with its --sim-radio and --sim-fault options; none for the computer's own
     // Bluetooth.
     std::optional<SimulatorSetup> simulator;
     // --stick ID|NAME: the stick to work on; none for the one connected last or the strongest.
     std::optional<QString> stick;
-    // "info", "list", "send", "delete", "scan", "doctor" or "decode".
+    // "info", "list", "send", "delete", "scan", "doctor", "inspect" or "decode".
     QString command;
-    // The files to send, the names to delete, or everything after "decode" as given.
+    // The files to send or inspect, the names to delete, or everything after "decode" as given.
     QStringList arguments;
     // The same arguments as the system gave their bytes: file names need not be UTF-8.
     QList<QByteArray> rawArguments;

@@ -7,6 +7,7 @@
 #include "cli/DecodeCommand.h"
 #include "cli/DoctorCommand.h"
 #include "cli/EventLoopRunner.h"
+#include "cli/InspectCommand.h"
 #include "cli/SimulatedStick.h"
 #include "cli/StickCommand.h"
 #include "cli/StickConnector.h"
@@ -14,7 +15,9 @@
 #include "cli/TransportLog.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <cstdio>
 #include <unistd.h>
@@ -69,6 +72,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindle-stick-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // The texts in the language the system asks for (LANGUAGE, LANG); English when none fits.
+    QTranslator translator;
+    if (translator.load(QLocale(), QStringLiteral("brindle-stick"), QStringLiteral("_"),
+                        QStringLiteral(":/i18n")))
+        QCoreApplication::installTranslator(&translator);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -94,6 +102,8 @@ int main(int argc, char* argv[]) {
     }
     if (line.command == QLatin1String("decode"))
         return int(DecodeCommand(out, err).run(line.arguments));
+    if (line.command == QLatin1String("inspect"))
+        return int(InspectCommand(out, err).run(line.arguments, line.json));
     if (line.command == QLatin1String("doctor")) {
         SystemClock clock;
         return int(runDoctor(out, clock));

@@ -1,0 +1,79 @@
+#include "cli/InspectCommand.h"
+
+#include "SendKit/designs/DesignReadError.h"
+#include "SendKit/designs/DesignReader.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QString millimetres(int tenths) {
+    return QString::number(tenths / 10.0, 'f', 1);
+}
+
+QStringList colorNames(const StitchDesign& design) {
+    QStringList names;
+    for (const quint32 color : design.threadColors)
+        names << QStringLiteral("#%1").arg(color & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper();
+    return names;
+}
+
+QJsonObject designJson(const QString& fileName, const StitchDesign& design) {
+    return QJsonObject{{"file", fileName},
+                       {"format", design.format},
+                       {"stitches", design.stitchCount()},
+                       {"colorChanges", design.colorChanges()},
+                       {"jumps", design.jumps()},
+                       {"trims", design.trims()},
+                       {"widthMm", design.size().width() / 10.0},
+                       {"heightMm", design.size().height() / 10.0},
+                       {"colors", QJsonArray::fromStringList(colorNames(design))}};
+}
+
+} // namespace
+
+InspectCommand::InspectCommand(QTextStream& out, QTextStream& err)
+    : m_out(out)
+    , m_err(err) {}
+
+ExitCode InspectCommand::run(const QStringList& paths, bool json) {
+    ExitCode code = ExitCode::succeeded;
+    QJsonArray documents;
+    for (const QString& path : paths) {
+        const QString fileName = QFileInfo(path).fileName();
+        try {
+            const StitchDesign design = DesignReader::readFile(path);
+            if (json)
+                documents.append(designJson(fileName, design));
+            else
+                print(fileName, design);
+        } catch (const DesignReadError& error) {
+            code = ExitCode::failed;
+            if (json)
+                documents.append(QJsonObject{{"file", fileName}, {"error", error.message()}});
+            else
+                m_err << "error: " << error.message() << Qt::endl;
+        }
+    }
+    if (json)
+        m_out << QJsonDocument(documents).toJson(QJsonDocument::Indented);
+    m_out << Qt::flush;
+    return code;
+}
+
+void InspectCommand::print(const QString& fileName, const StitchDesign& design) {
+    const QStringList colors = colorNames(design);
+    m_out << fileName << ": " << design.format << " design\n"
+          << "  stitches:       " << design.stitchCount() << '\n'
+          << "  colour changes: " << design.colorChanges() << '\n'
+          << "  jumps:          " << design.jumps() << '\n'
+          << "  trims:          " << design.trims() << '\n'
+          << "  size:           " << millimetres(design.size().width()) << " × "
+          << millimetres(design.size().height()) << " mm\n"
+          << "  colours:        "
+          << (colors.isEmpty() ? QStringLiteral("none named in the file") : colors.join(", "))
+          << '\n';
+}
