@@ -20,8 +20,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSystemTrayIcon>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <optional>
 #include <stdexcept>
@@ -83,6 +85,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brindle-stick"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION));
+    // The texts in the language the system asks for (LANGUAGE, LANG); English when none fits.
+    QTranslator translator;
+    if (translator.load(QLocale(), QStringLiteral("brindle-stick"), QStringLiteral("_"),
+                        QStringLiteral(":/i18n")))
+        QApplication::installTranslator(&translator);
     QApplication::setDesktopFileName(QStringLiteral("brindle-stick"));
     QApplication::setWindowIcon(Artwork::application());
     // Closing the window quits only without the tray item; the shell decides.

@@ -110,19 +110,24 @@ StickFileBatch::Failure::Failure(Kind kind, QByteArray path, QString reason, qui
     , m_what(describe().toStdString()) {}
 
 QString StickFileBatch::Failure::message() const {
+    // tr() qualified, so that the translation tools file these texts where the code looks them up.
     const QString name = displayName(m_path);
     switch (m_kind) {
     case Kind::unreadable:
         return StickMessages::unreadableFileMessage();
     case Kind::notRegular:
-        return tr("“%1” is not a file that can be sent (a folder, a device or a pipe).").arg(name);
+        return StickFileBatch::tr(
+                   "“%1” is not a file that can be sent (a folder, a device or a pipe).")
+            .arg(name);
     case Kind::empty:
-        return tr("“%1” is empty, so there is nothing to send.").arg(name);
+        return StickFileBatch::tr("“%1” is empty, so there is nothing to send.").arg(name);
     case Kind::tooLarge:
         if (m_limit == 0)
-            return tr("“%1” is larger than the stick takes. Insert an SD card for larger files.")
+            return StickFileBatch::tr(
+                       "“%1” is larger than the stick takes. Insert an SD card for larger files.")
                 .arg(name);
-        return tr("“%1” is larger than the stick takes (%2). Insert an SD card for larger files.")
+        return StickFileBatch::tr(
+                   "“%1” is larger than the stick takes (%2). Insert an SD card for larger files.")
             .arg(name, StickMessages::byteCount(m_limit));
     }
     return {};
