@@ -371,22 +371,22 @@
 <context>
     <name>StickFileBatch</name>
     <message>
-        <location filename="../app/core/StickFileBatch.cpp" line="118"/>
+        <location filename="../app/core/StickFileBatch.cpp" line="119"/>
         <source>“%1” is not a file that can be sent (a folder, a device or a pipe).</source>
         <translation>„%1“ ist keine Datei, die sich senden lässt (ein Ordner, ein Gerät oder eine Pipe).</translation>
     </message>
     <message>
-        <location filename="../app/core/StickFileBatch.cpp" line="122"/>
+        <location filename="../app/core/StickFileBatch.cpp" line="123"/>
         <source>“%1” is empty, so there is nothing to send.</source>
         <translation>„%1“ ist leer, es gibt also nichts zu senden.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickFileBatch.cpp" line="125"/>
+        <location filename="../app/core/StickFileBatch.cpp" line="126"/>
         <source>“%1” is larger than the stick takes. Insert an SD card for larger files.</source>
         <translation>„%1“ ist größer, als der Stick aufnimmt. Stecken Sie für größere Dateien eine SD-Karte ein.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickFileBatch.cpp" line="128"/>
+        <location filename="../app/core/StickFileBatch.cpp" line="129"/>
         <source>“%1” is larger than the stick takes (%2). Insert an SD card for larger files.</source>
         <translation>„%1“ ist größer, als der Stick aufnimmt (%2). Stecken Sie für größere Dateien eine SD-Karte ein.</translation>
     </message>
