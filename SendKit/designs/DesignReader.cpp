@@ -1,6 +1,7 @@
 #include "SendKit/designs/DesignReader.h"
 
 #include "SendKit/designs/DesignReadError.h"
+#include "SendKit/designs/JanomeJefReader.h"
 #include "SendKit/designs/MelcoExpReader.h"
 #include "SendKit/designs/TajimaDstReader.h"
 
@@ -21,6 +22,8 @@ StitchDesign DesignReader::read(const QString& fileName, const QByteArray& bytes
         return TajimaDstReader::read(fileName, bytes);
     if (suffix == QLatin1String("exp"))
         return MelcoExpReader::read(fileName, bytes);
+    if (suffix == QLatin1String("jef"))
+        return JanomeJefReader::read(fileName, bytes);
     throw DesignReadError(
         suffix.isEmpty()
             ? QStringLiteral("%1 has no extension that names a design format").arg(fileName)

@@ -2,6 +2,7 @@
 #include "SendKit/designs/DesignReader.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,6 +17,14 @@ QByteArray sample(const QString& name) {
 
 QByteArray dstHeader() {
     return QByteArray("LA:check").leftJustified(512, ' ');
+}
+
+// A JEF header naming one thread, its stitches beginning after the thread tables.
+QByteArray jefHeader(quint32 stitchOffset = 124) {
+    QByteArray header(124, '\0');
+    qToLittleEndian<quint32>(stitchOffset, header.data());
+    qToLittleEndian<quint32>(1, header.data() + 24);
+    return header;
 }
 
 QString failure(const QString& fileName, const QByteArray& bytes) {
@@ -81,6 +90,14 @@ TEST(DesignReader, documentedRecordsDecodeToTheirMovesAndKinds) {
                {Kind::colorChange, {254, 127}},
                {Kind::normal, {254, 0}},
                {Kind::end, {254, 0}}}},
+          Row{"a.jef",
+              jefHeader() + QByteArray::fromHex("0A0A 8002 0000 8002 0505 8001 0000 FF01 8010"),
+              {{Kind::normal, {10, 10}},
+               {Kind::trim, {10, 10}},
+               {Kind::jump, {15, 15}},
+               {Kind::colorChange, {15, 15}},
+               {Kind::normal, {14, 16}},
+               {Kind::end, {14, 16}}}},
           Row{"b.exp",
               QByteArray::fromHex("800205058080010100FF"),
               {{Kind::normal, {5, 5}}, {Kind::trim, {6, 6}}, {Kind::normal, {6, 5}}}}}) {
@@ -112,6 +129,12 @@ TEST(DesignReader, wrongOrCutFilesAreNamedInOneSentence) {
              {"heart.exp", {}, "heart.exp is not an EXP design: it ends after 0 bytes"},
              {"heart.exp", QByteArray::fromHex("0101 8003 0101"),
               "heart.exp is not an EXP design: byte 2 holds the unknown command 80 03"},
+             {"a.jef", jefHeader().first(100),
+              "a.jef is not a JEF design: it ends after 100 bytes"},
+             {"a.jef", jefHeader() + QByteArray::fromHex("0A0A 80"),
+              "a.jef is not a JEF design: it ends after 127 bytes"},
+             {"a.jef", jefHeader(116) + QByteArray::fromHex("8010"),
+              "a.jef is not a JEF design: its stitches would begin at byte 116, inside its header"},
              {"star.pes", star, "star.pes: PES designs cannot be read yet"},
              {"README", star, "README has no extension that names a design format"}}) {
         EXPECT_EQ(failure(file, bytes), message);
