@@ -144,6 +144,9 @@ void StickModel::windowOpened() {
         m_windowOpen = true;
         emit windowOpenChanged();
     }
+    // A notice from before the window was there, such as the files of the last run found missing.
+    if (!m_notice.isEmpty())
+        emit noticeChanged();
     if (m_session)
         disconnectStick();
     restartIdleTimer();
