@@ -1,5 +1,6 @@
 #include "SendKit/designs/DesignReader.h"
 
+#include "SendKit/designs/BrotherPesReader.h"
 #include "SendKit/designs/DesignReadError.h"
 #include "SendKit/designs/JanomeJefReader.h"
 #include "SendKit/designs/MelcoExpReader.h"
@@ -24,6 +25,8 @@ StitchDesign DesignReader::read(const QString& fileName, const QByteArray& bytes
         return MelcoExpReader::read(fileName, bytes);
     if (suffix == QLatin1String("jef"))
         return JanomeJefReader::read(fileName, bytes);
+    if (suffix == QLatin1String("pes"))
+        return BrotherPesReader::read(fileName, bytes);
     throw DesignReadError(
         suffix.isEmpty()
             ? QStringLiteral("%1 has no extension that names a design format").arg(fileName)

@@ -27,6 +27,12 @@ QByteArray jefHeader(quint32 stitchOffset = 124) {
     return header;
 }
 
+// A PES file whose PEC part follows its 12-byte header at once, up to its stitches.
+QByteArray pesHeader() {
+    return QByteArray::fromHex("2350455330303031 0C000000") +
+           QByteArray("LA:check").leftJustified(532, ' ');
+}
+
 QString failure(const QString& fileName, const QByteArray& bytes) {
     try {
         DesignReader::read(fileName, bytes);
@@ -98,6 +104,14 @@ TEST(DesignReader, documentedRecordsDecodeToTheirMovesAndKinds) {
                {Kind::colorChange, {15, 15}},
                {Kind::normal, {14, 16}},
                {Kind::end, {14, 16}}}},
+          Row{"a.pes",
+              pesHeader() + QByteArray::fromHex("0A7F 91008020 A00000 FEB002 8FFF01 FF"),
+              {{Kind::normal, {10, 1}},
+               {Kind::jump, {266, -31}},
+               {Kind::trim, {266, -31}},
+               {Kind::colorChange, {266, -31}},
+               {Kind::normal, {265, -32}},
+               {Kind::end, {265, -32}}}},
           Row{"b.exp",
               QByteArray::fromHex("800205058080010100FF"),
               {{Kind::normal, {5, 5}}, {Kind::trim, {6, 6}}, {Kind::normal, {6, 5}}}}}) {
@@ -135,7 +149,12 @@ TEST(DesignReader, wrongOrCutFilesAreNamedInOneSentence) {
               "a.jef is not a JEF design: it ends after 127 bytes"},
              {"a.jef", jefHeader(116) + QByteArray::fromHex("8010"),
               "a.jef is not a JEF design: its stitches would begin at byte 116, inside its header"},
-             {"star.pes", star, "star.pes: PES designs cannot be read yet"},
+             {"star.pes", star, "star.pes is not a PES design: it does not begin with #PES"},
+             {"a.pes", pesHeader().first(212),
+              "a.pes is not a PES design: it ends after 212 bytes"},
+             {"a.pes", pesHeader() + QByteArray::fromHex("0A7F 91 00 FEB0"),
+              "a.pes is not a PES design: it ends after 550 bytes"},
+             {"star.vp3", star, "star.vp3: VP3 designs cannot be read yet"},
              {"README", star, "README has no extension that names a design format"}}) {
         EXPECT_EQ(failure(file, bytes), message);
     }
@@ -144,6 +163,23 @@ TEST(DesignReader, wrongOrCutFilesAreNamedInOneSentence) {
         ADD_FAILURE() << "a missing file was read";
     } catch (const DesignReadError& error) {
         EXPECT_TRUE(error.message().startsWith("missing.dst cannot be opened: "));
+    }
+}
+
+// Every cut of every file either reads or says why not; out-of-bounds reads show under ASan.
+TEST(DesignReader, everyPrefixReadsOrIsRefused) {
+    for (const auto& [file, bytes] : std::initializer_list<std::pair<QString, QByteArray>>{
+             {"star.dst", sample("star.dst")},
+             {"heart.exp", sample("heart.exp")},
+             {"a.jef", jefHeader() + QByteArray::fromHex("0A0A 8002 0000 8001 0000 FF01 8010")},
+             {"a.pes",
+              pesHeader() + QByteArray::fromHex("0A7F 91008020 A00000 FEB002 8FFF01 FF")}}) {
+        for (qsizetype length = 0; length <= bytes.size(); ++length) {
+            try {
+                DesignReader::read(file, bytes.first(length));
+            } catch (const DesignReadError&) {
+            }
+        }
     }
 }
 
