@@ -79,6 +79,10 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
             line.stick = optionValue(argument, QStringLiteral("--stick"), arguments, i);
             if (line.stick->isEmpty())
                 throw UsageError{QStringLiteral("--stick needs an identifier or a name")};
+        } else if (isOption(argument, QStringLiteral("--png"))) {
+            line.png = optionValue(argument, QStringLiteral("--png"), arguments, i);
+            if (line.png->isEmpty())
+                throw UsageError{QStringLiteral("--png needs a file name")};
         } else if (isOption(argument, QStringLiteral("--seconds"))) {
             bool ok = false;
             line.seconds =
@@ -99,13 +103,17 @@ CommandLine CommandLine::parse(const QList<QByteArray>& rawArguments) {
             throw UsageError{QStringLiteral("inspect needs at least one file")};
         if (line.simulator || line.stick || line.files || line.replace || line.seconds ||
             !faults.isEmpty() || !radio.isEmpty())
-            throw UsageError{QStringLiteral("inspect reads files and takes only --json")};
+            throw UsageError{QStringLiteral("inspect reads files and takes only --json and --png")};
+        if (line.png && line.arguments.size() != 1)
+            throw UsageError{QStringLiteral("--png draws one file")};
         return line;
     }
     if (!stickCommands.contains(line.command))
         throw UsageError{QStringLiteral("unknown command %1").arg(line.command)};
     if (line.files)
         requireCommand(line, QStringLiteral("--files"), QStringLiteral("list"));
+    if (line.png)
+        requireCommand(line, QStringLiteral("--png"), QStringLiteral("inspect"));
     if (line.replace)
         requireCommand(line, QStringLiteral("--replace"), QStringLiteral("send"));
     if (line.seconds)
@@ -172,8 +180,10 @@ QString CommandLine::usage() {
                "  -v                the transport's log lines on standard error\n"
                "\n"
                "Support commands:\n"
-               "  inspect FILE...           each design's format, stitches, colour changes,\n"
-               "                            jumps, trims, size in mm and colours\n  ") +
+               "  inspect FILE... [--png OUT]\n"
+               "                            each design's format, stitches, colour changes,\n"
+               "                            jumps, trims, size in mm and colours; --png draws\n"
+               "                            one design's stitches to the picture OUT\n  ") +
            DecodeCommand::usage().replace(QLatin1Char('\n'), QLatin1String("\n  ")) +
            QStringLiteral("\n\nExit codes: 0 done, 1 failed, 2 usage error, 3 names already on "
                           "the stick (send without --replace).\n");

@@ -39,6 +39,8 @@ struct CommandLine {
     bool files = false;
     // send --replace: replace files of the same name without asking.
     bool replace = false;
+    // inspect --png OUT: where to write the picture of the one file inspected.
+    std::optional<QString> png;
     // scan --seconds N: how long to scan.
     std::optional<int> seconds;
 

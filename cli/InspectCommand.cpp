@@ -2,6 +2,7 @@
 
 #include "SendKit/designs/DesignReadError.h"
 #include "SendKit/designs/DesignReader.h"
+#include "cli/DesignPicture.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -39,7 +40,8 @@ InspectCommand::InspectCommand(QTextStream& out, QTextStream& err)
     : m_out(out)
     , m_err(err) {}
 
-ExitCode InspectCommand::run(const QStringList& paths, bool json) {
+ExitCode InspectCommand::run(const QStringList& paths, bool json,
+                             const std::optional<QString>& png) {
     ExitCode code = ExitCode::succeeded;
     QJsonArray documents;
     for (const QString& path : paths) {
@@ -50,6 +52,10 @@ ExitCode InspectCommand::run(const QStringList& paths, bool json) {
                 documents.append(designJson(fileName, design));
             else
                 print(fileName, design);
+            if (png && !DesignPicture::draw(design, QSize(512, 512)).save(*png, "PNG")) {
+                code = ExitCode::failed;
+                m_err << "error: the picture could not be written to " << *png << Qt::endl;
+            }
         } catch (const DesignReadError& error) {
             code = ExitCode::failed;
             if (json)

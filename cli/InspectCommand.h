@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
+
 struct StitchDesign;
 
 // `inspect`: what each design file holds (format, stitches, colour changes, jumps, trims, size,
@@ -13,8 +15,9 @@ class InspectCommand {
 public:
     InspectCommand(QTextStream& out, QTextStream& err);
 
-    // Reports every file, also after one that cannot be read; fails when any could not be.
-    ExitCode run(const QStringList& paths, bool json);
+    // Reports every file, also after one that cannot be read; fails when any could not be. With
+    // png, also draws the (one) design to that picture.
+    ExitCode run(const QStringList& paths, bool json, const std::optional<QString>& png);
 
 private:
     void print(const QString& fileName, const StitchDesign& design);

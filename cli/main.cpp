@@ -103,7 +103,7 @@ int main(int argc, char* argv[]) {
     if (line.command == QLatin1String("decode"))
         return int(DecodeCommand(out, err).run(line.arguments));
     if (line.command == QLatin1String("inspect"))
-        return int(InspectCommand(out, err).run(line.arguments, line.json));
+        return int(InspectCommand(out, err).run(line.arguments, line.json, line.png));
     if (line.command == QLatin1String("doctor")) {
         SystemClock clock;
         return int(runDoctor(out, clock));

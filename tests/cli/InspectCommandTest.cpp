@@ -1,8 +1,10 @@
 #include "CliRun.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,7 +27,24 @@ TEST(InspectCommand, everyFileIsReportedAndABadOneFailsTheRun) {
     EXPECT_EQ(star["jumps"].toInt(), 5);
     EXPECT_DOUBLE_EQ(star["heightMm"].toDouble(), 54.3);
 
+    // The heart's jumps run up the middle, from the start point to each outline: none is drawn.
+    const QTemporaryDir folder;
+    const QString png = folder.filePath("heart.png");
+    ASSERT_EQ(CliRun::of({"inspect", samples + "heart.exp", "--png", png}).exitCode, 0);
+    const QImage picture(png);
+    EXPECT_EQ(picture.size(), QSize(512, 512));
+    EXPECT_EQ(picture.pixel(256, 204), qRgb(255, 255, 255));
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            drawn += picture.pixel(x, y) != qRgb(255, 255, 255);
+    }
+    EXPECT_GT(drawn, 1000);
+
     EXPECT_EQ(CliRun::of({"inspect"}).exitCode, 2);
+    EXPECT_EQ(
+        CliRun::of({"inspect", samples + "heart.exp", samples + "star.dst", "--png", png}).exitCode,
+        2);
     EXPECT_EQ(CliRun::of({"--simulate", "inspect", samples + "star.dst"}).exitCode, 2);
 }
 
