@@ -18,6 +18,7 @@ CliRun run(const QStringList& arguments, const std::function<void(QProcess&)>& f
     // Texts, sizes and relative times in the language the tests expect.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.remove(QStringLiteral("LANGUAGE")); // Qt heeds it even under LC_ALL
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settings.path());
     process.setProcessEnvironment(environment);
     feed(process);
