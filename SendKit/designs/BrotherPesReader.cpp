@@ -20,17 +20,14 @@ constexpr quint8 end = 0xFF;
 StitchDesign BrotherPesReader::read(const QString& fileName, const QByteArray& bytes) {
     const QString format = QStringLiteral("PES");
     using Kind = StitchDesign::Stitch::Kind;
-    const auto cutShort = [&]() {
-        return DesignReadError::notA(fileName, format, DesignReadError::endsAfter(bytes.size()));
-    };
     if (bytes.size() < pesHeaderLength)
-        throw cutShort();
+        throw DesignReadError::cutShort(fileName, format, bytes.size());
     if (!bytes.startsWith("#PES"))
         throw DesignReadError::notA(fileName, format,
                                     QStringLiteral("it does not begin with #PES"));
     const qint64 pec = qFromLittleEndian<quint32>(bytes.constData() + pecOffsetAt);
     if (bytes.size() - pec < pecStitchesAt)
-        throw cutShort();
+        throw DesignReadError::cutShort(fileName, format, bytes.size());
     if (!bytes.mid(pec, 3).startsWith("LA:"))
         throw DesignReadError::notA(fileName, format,
                                     QStringLiteral("its PEC part does not begin with LA:"));
@@ -39,7 +36,7 @@ StitchDesign BrotherPesReader::read(const QString& fileName, const QByteArray& b
     qint64 at = pec + pecStitchesAt;
     const auto next = [&]() {
         if (at >= bytes.size())
-            throw cutShort();
+            throw DesignReadError::cutShort(fileName, format, bytes.size());
         return quint8(bytes[at++]);
     };
     // One coordinate of a move, and the kind its long form's flags give.

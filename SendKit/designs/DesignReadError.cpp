@@ -14,6 +14,11 @@ DesignReadError DesignReadError::notA(const QString& fileName, const QString& fo
                                     reason));
 }
 
+DesignReadError DesignReadError::cutShort(const QString& fileName, const QString& format,
+                                          qsizetype length) {
+    return notA(fileName, format, endsAfter(length));
+}
+
 QString DesignReadError::endsAfter(qsizetype length) {
     return length == 1 ? QStringLiteral("it ends after 1 byte")
                        : QStringLiteral("it ends after %1 bytes").arg(length);

@@ -13,6 +13,9 @@ public:
     // "star.pes is not a PES design: it ends after 212 bytes"
     static DesignReadError notA(const QString& fileName, const QString& format,
                                 const QString& reason);
+    // "star.pes is not a PES design: it ends after 212 bytes", for a file of that length.
+    static DesignReadError cutShort(const QString& fileName, const QString& format,
+                                    qsizetype length);
     // The reason of a file cut short: "it ends after 212 bytes".
     static QString endsAfter(qsizetype length);
 

@@ -18,11 +18,8 @@ constexpr quint8 escape = 0x80;
 StitchDesign JanomeJefReader::read(const QString& fileName, const QByteArray& bytes) {
     const QString format = QStringLiteral("JEF");
     using Kind = StitchDesign::Stitch::Kind;
-    const auto cutShort = [&]() {
-        return DesignReadError::notA(fileName, format, DesignReadError::endsAfter(bytes.size()));
-    };
     if (bytes.size() < headerLength)
-        throw cutShort();
+        throw DesignReadError::cutShort(fileName, format, bytes.size());
     const qint64 stitchOffset = qFromLittleEndian<quint32>(bytes.constData() + stitchOffsetAt);
     const qint64 threads = qFromLittleEndian<quint32>(bytes.constData() + threadCountAt);
     if (stitchOffset < headerLength + threads * threadTableEntry)
@@ -36,7 +33,7 @@ StitchDesign JanomeJefReader::read(const QString& fileName, const QByteArray& by
     qint64 at = stitchOffset;
     const auto take = [&]() {
         if (bytes.size() - at < 2)
-            throw cutShort();
+            throw DesignReadError::cutShort(fileName, format, bytes.size());
         const std::pair<quint8, quint8> pair{quint8(bytes[at]), quint8(bytes[at + 1])};
         at += 2;
         return pair;

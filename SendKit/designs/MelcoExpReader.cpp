@@ -17,7 +17,7 @@ StitchDesign MelcoExpReader::read(const QString& fileName, const QByteArray& byt
     // Every record is two bytes: an odd length or a command without its move was cut short.
     const auto take = [&]() {
         if (bytes.size() - at < 2)
-            throw DesignReadError::notA(fileName, format, DesignReadError::endsAfter(bytes.size()));
+            throw DesignReadError::cutShort(fileName, format, bytes.size());
         const std::pair<quint8, quint8> pair{quint8(bytes[at]), quint8(bytes[at + 1])};
         at += 2;
         return pair;

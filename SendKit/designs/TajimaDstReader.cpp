@@ -54,7 +54,7 @@ int move(const std::array<quint8, 3>& record, const std::array<TernaryDigit, 10>
 StitchDesign TajimaDstReader::read(const QString& fileName, const QByteArray& bytes) {
     const QString format = QStringLiteral("DST");
     if (bytes.size() < headerLength)
-        throw DesignReadError::notA(fileName, format, DesignReadError::endsAfter(bytes.size()));
+        throw DesignReadError::cutShort(fileName, format, bytes.size());
     if (!bytes.startsWith("LA:"))
         throw DesignReadError::notA(fileName, format,
                                     QStringLiteral("its header does not begin with LA:"));
