@@ -1,22 +1,35 @@
 #include "SendKit/designs/DesignReadError.h"
 
-DesignReadError::DesignReadError(const QString& message)
+DesignReadError::DesignReadError(Kind kind, const QString& fileName, const QString& message,
+                                 const QString& format, qsizetype length)
     : std::runtime_error(message.toStdString())
-    , m_message(message) {}
+    , m_kind(kind)
+    , m_fileName(fileName)
+    , m_message(message)
+    , m_format(format)
+    , m_length(length) {}
+
+namespace {
+
+QString notASentence(const QString& fileName, const QString& format, const QString& reason) {
+    // Formats are spoken letter by letter: "an EXP design", "a DST design".
+    const bool vowelSound = !format.isEmpty() && QStringLiteral("AEFHILMNORSX").contains(format[0]);
+    return QStringLiteral("%1 is not %2 %3 design: %4")
+        .arg(fileName, vowelSound ? QStringLiteral("an") : QStringLiteral("a"), format, reason);
+}
+
+} // namespace
 
 DesignReadError DesignReadError::notA(const QString& fileName, const QString& format,
                                       const QString& reason) {
-    // Formats are spoken letter by letter: "an EXP design", "a DST design".
-    const bool vowelSound = !format.isEmpty() && QStringLiteral("AEFHILMNORSX").contains(format[0]);
-    return DesignReadError(QStringLiteral("%1 is not %2 %3 design: %4")
-                               .arg(fileName,
-                                    vowelSound ? QStringLiteral("an") : QStringLiteral("a"), format,
-                                    reason));
+    return DesignReadError(Kind::notThatFormat, fileName, notASentence(fileName, format, reason),
+                           format);
 }
 
 DesignReadError DesignReadError::cutShort(const QString& fileName, const QString& format,
                                           qsizetype length) {
-    return notA(fileName, format, endsAfter(length));
+    return DesignReadError(Kind::cutShort, fileName,
+                           notASentence(fileName, format, endsAfter(length)), format, length);
 }
 
 QString DesignReadError::endsAfter(qsizetype length) {
