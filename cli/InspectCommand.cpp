@@ -2,7 +2,7 @@
 
 #include "SendKit/designs/DesignReadError.h"
 #include "SendKit/designs/DesignReader.h"
-#include "cli/DesignPicture.h"
+#include "app/picture/DesignPicture.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

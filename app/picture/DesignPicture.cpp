@@ -1,10 +1,11 @@
-#include "cli/DesignPicture.h"
+#include "app/picture/DesignPicture.h"
 
 #include "SendKit/designs/StitchDesign.h"
 
 #include <QPainter>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -37,17 +38,28 @@ QImage DesignPicture::draw(const StitchDesign& design, QSize size) {
     };
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Lines go to the painter a colour block at a time: a pen per stitch makes a design of a
+    // million stitches take seconds.
+    std::vector<QLineF> lines;
     int block = 0;
+    const auto flush = [&] {
+        if (lines.empty())
+            return;
+        painter.setPen(QPen(threadColor(design, block), std::max(1.0, scale * 3), Qt::SolidLine,
+                            Qt::RoundCap, Qt::RoundJoin));
+        painter.drawLines(lines.data(), int(lines.size()));
+        lines.clear();
+    };
     QPoint previous;
     for (const StitchDesign::Stitch& stitch : design.stitches) {
-        if (stitch.kind == StitchDesign::Stitch::Kind::colorChange)
+        if (stitch.kind == StitchDesign::Stitch::Kind::colorChange) {
+            flush();
             ++block;
-        if (stitch.kind == StitchDesign::Stitch::Kind::normal) {
-            painter.setPen(QPen(threadColor(design, block), std::max(1.0, scale * 3), Qt::SolidLine,
-                                Qt::RoundCap, Qt::RoundJoin));
-            painter.drawLine(toImage(previous), toImage(stitch.position));
         }
+        if (stitch.kind == StitchDesign::Stitch::Kind::normal)
+            lines.emplace_back(toImage(previous), toImage(stitch.position));
         previous = stitch.position;
     }
+    flush();
     return image;
 }
