@@ -15,6 +15,8 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,18 +26,17 @@ namespace {
 
 const QString fileName = QStringLiteral("stick.log");
 const QString previousFileName = QStringLiteral("stick.1.log");
-// A file larger than this is rotated before the next line is appended.
-constexpr qint64 sizeLimit = 1'000'000;
 
 } // namespace
 
 // The worker that owns all file access, so lines land in call order and never interleave.
 class Journal::Writer {
 public:
-    explicit Writer(QString folder)
+    Writer(QString folder, qint64 sizeLimit)
         : m_folder(std::move(folder))
         , m_path(QDir(m_folder).filePath(fileName))
         , m_previousPath(QDir(m_folder).filePath(previousFileName))
+        , m_sizeLimit(sizeLimit)
         , m_thread([this](std::stop_token stop) { run(stop); }) {}
 
     ~Writer() {
@@ -66,6 +67,13 @@ public:
 
 private:
     void run(std::stop_token stop) {
+        // The write that crosses a file size limit (ulimit -f) raises SIGXFSZ, which would end the
+        // whole application; blocked in this thread only, the write fails with EFBIG instead and
+        // the line is lost as on a full disk.
+        sigset_t fileSizeSignal;
+        sigemptyset(&fileSizeSignal);
+        sigaddset(&fileSizeSignal, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &fileSizeSignal, nullptr);
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [&] { return !m_pending.empty() || stop.stop_requested(); });
@@ -86,7 +94,7 @@ private:
         QDir().mkpath(m_folder);
         struct stat status {};
         const QByteArray path = QFile::encodeName(m_path);
-        if (::stat(path.constData(), &status) == 0 && status.st_size > sizeLimit) {
+        if (::stat(path.constData(), &status) == 0 && status.st_size > m_sizeLimit) {
             QFile::remove(m_previousPath);
             QFile::rename(m_path, m_previousPath);
         }
@@ -116,6 +124,7 @@ private:
     const QString m_folder;
     const QString m_path;
     const QString m_previousPath;
+    const qint64 m_sizeLimit;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
@@ -126,8 +135,8 @@ private:
     std::jthread m_thread;
 };
 
-Journal::Journal(QString folder)
-    : m_writer(std::make_unique<Writer>(std::move(folder))) {}
+Journal::Journal(QString folder, qint64 sizeLimit)
+    : m_writer(std::make_unique<Writer>(std::move(folder), sizeLimit)) {}
 
 Journal::~Journal() = default;
 

@@ -11,7 +11,8 @@
 // appends the lines in call order and swallows every file-system error.
 class Journal {
 public:
-    explicit Journal(QString folder = Journal::defaultFolder());
+    // A file larger than sizeLimit bytes becomes "stick.1.log" before the next line is appended.
+    explicit Journal(QString folder = Journal::defaultFolder(), qint64 sizeLimit = 1'000'000);
     // Writes the lines still pending, then stops the worker.
     ~Journal();
     Journal(const Journal&) = delete;

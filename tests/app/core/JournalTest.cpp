@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimeZone>
@@ -12,8 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <numeric>
 #include <thread>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -22,9 +27,43 @@ QByteArray contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Every message has the same length, so the tests can size files in lines; the file is UTF-8.
+QString message(int thread, int index) {
+    return u"thread %1 line %2 é"_qs.arg(thread).arg(index, 4, 10, QLatin1Char('0'));
+}
+
+class JournalTest : public ::testing::Test {
+protected:
+    // The mirror to the logging category would bury the test's output.
+    void SetUp() override { QLoggingCategory::setFilterRules(u"app.brindle.stick.info=false"_qs); }
+    void TearDown() override { QLoggingCategory::setFilterRules(QString()); }
+
+    // The message indices found per thread, in file order; fails on a line that is not whole.
+    static std::map<int, std::vector<int>> linesByThread(const QByteArray& text) {
+        static const QRegularExpression whole(
+            uR"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d{4}) thread (\d) line (\d{4}) é$)"_qs);
+        EXPECT_TRUE(text.endsWith('\n'));
+        std::map<int, std::vector<int>> found;
+        for (const QByteArray& line : text.split('\n')) {
+            const auto match = whole.match(QString::fromUtf8(line));
+            if (match.hasMatch())
+                found[match.captured(2).toInt()].push_back(match.captured(3).toInt());
+            else if (!line.isEmpty())
+                ADD_FAILURE() << "not a whole line: " << line.toStdString();
+        }
+        return found;
+    }
+
+    QString previousPath(const Journal& journal) const {
+        return journal.filePath().replace(u"stick.log"_qs, u"stick.1.log"_qs);
+    }
+
+    QTemporaryDir dir;
+};
+
 } // namespace
 
-TEST(JournalTest, StampsTheZoneOffsetWithoutSeparatorAndZeroAsZ) {
+TEST_F(JournalTest, StampsTheZoneOffsetWithoutSeparatorAndZeroAsZ) {
     const QDate date(2026, 12, 5);
     const QTime time(12, 33, 58, 123);
     for (const auto& [offset, zone] : {std::pair{3600, "+0100"}, {-12600, "-0330"}, {0, "Z"}})
@@ -32,60 +71,78 @@ TEST(JournalTest, StampsTheZoneOffsetWithoutSeparatorAndZeroAsZ) {
                   u"2026-12-05T12:33:58.123"_qs + QLatin1String(zone));
 }
 
-TEST(JournalTest, CreatesItsFolderAndRotatesOnlyAFileLargerThanTheLimit) {
-    QTemporaryDir dir;
+TEST_F(JournalTest, CreatesItsFolderAndRotatesOnlyAFileLargerThanTheLimit) {
     Journal journal(dir.filePath(u"state/Brindle Stick"_qs));
-    journal.write(u"Rosé"_qs);
+    journal.write(message(0, 0));
     journal.flush();
-    const QRegularExpression line(
-        uR"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d{4}) Rosé\n$)"_qs);
-    EXPECT_TRUE(line.match(QString::fromUtf8(contents(journal.filePath()))).hasMatch());
+    EXPECT_EQ(linesByThread(contents(journal.filePath()))[0], std::vector{0});
 
-    const QString previous = journal.filePath().replace(u"stick.log"_qs, u"stick.1.log"_qs);
     QFile(journal.filePath()).resize(1'000'000);
-    QFile old(previous);
+    QFile old(previousPath(journal));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.resize(10));
-    journal.write(u"at the limit"_qs);
+    journal.write(message(0, 1));
     journal.flush();
     const qint64 grown = QFile(journal.filePath()).size();
-    EXPECT_EQ(QFile(previous).size(), 10);
-    journal.write(u"past the limit"_qs);
+    EXPECT_EQ(QFile(previousPath(journal)).size(), 10);
+    journal.write(message(0, 2));
     journal.flush();
-    EXPECT_EQ(QFile(previous).size(), grown);
-    EXPECT_TRUE(contents(journal.filePath()).endsWith(" past the limit\n"));
-    EXPECT_EQ(contents(journal.filePath()).count('\n'), 1);
+    EXPECT_EQ(QFile(previousPath(journal)).size(), grown);
+    EXPECT_EQ(linesByThread(contents(journal.filePath()))[0], std::vector{2});
 }
 
-TEST(JournalTest, LinesFromSeveralThreadsStayWholeAndInEachThreadsOrder) {
-    QLoggingCategory::setFilterRules(u"app.brindle.stick.info=false"_qs);
-    constexpr int threads = 4;
-    constexpr int perThread = 500;
-    QTemporaryDir dir;
+TEST_F(JournalTest, LinesFromManyThreadsStayWholeOnceAndInOrderAcrossARotation) {
+    constexpr int threads = 8;
+    constexpr int perThread = 400;
+    const qint64 lineSize = Journal::timestamp(QDateTime::currentDateTime()).size() + 1 +
+                            message(0, 0).toUtf8().size() + 1;
+    // Two thirds of everything: one rotation, and the file after it never reaches a second.
+    Journal journal(dir.path(), threads * perThread * lineSize * 2 / 3);
     {
-        Journal journal(dir.path());
         std::vector<std::jthread> writers;
         for (int t = 0; t < threads; ++t)
             writers.emplace_back([&journal, t] {
                 for (int i = 0; i < perThread; ++i)
-                    journal.write(u"thread %1 line %2"_qs.arg(t).arg(i));
+                    journal.write(message(t, i));
             });
-    } // the journal writes what is pending before it goes
-    QLoggingCategory::setFilterRules(QString());
-
-    const QRegularExpression line(uR"(^\S+ thread (\d) line (\d+)$)"_qs);
-    std::vector<int> next(threads, 0);
-    const QList<QByteArray> lines = contents(dir.filePath(u"stick.log"_qs)).split('\n');
-    ASSERT_EQ(lines.size(), threads * perThread + 1); // the last line feed ends the file
-    for (const QByteArray& text : lines.first(lines.size() - 1)) {
-        const auto match = line.match(QString::fromUtf8(text));
-        ASSERT_TRUE(match.hasMatch()) << text.toStdString();
-        ASSERT_EQ(match.captured(2).toInt(), next[match.captured(1).toInt()]++);
     }
+    journal.flush();
+
+    ASSERT_TRUE(QFile::exists(previousPath(journal)));
+    const auto found =
+        linesByThread(contents(previousPath(journal)) + contents(journal.filePath()));
+    std::vector<int> all(perThread);
+    std::iota(all.begin(), all.end(), 0);
+    ASSERT_EQ(found.size(), std::size_t(threads));
+    for (const auto& [thread, indices] : found)
+        EXPECT_EQ(indices, all) << "thread " << thread;
 }
 
-TEST(JournalTest, RevealWithoutAFileManagerOpensTheFolderOnceTheLogIsWhole) {
+TEST_F(JournalTest, AFullDiskLosesWholeLinesWithoutBlockingAndWritingResumesWithSpace) {
+    {
+        Journal journal(dir.path());
+        journal.write(message(0, 0));
+        journal.flush();
+        const qint64 lineSize = QFile(journal.filePath()).size();
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        {
+            // Room for two and a half more lines; nothing may fail before the limit is back.
+            const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &saved); });
+            rlimit low = saved;
+            low.rlim_cur = rlim_t(lineSize * 7 / 2);
+            setrlimit(RLIMIT_FSIZE, &low);
+            for (int i = 1; i <= 5; ++i)
+                journal.write(message(0, i));
+            journal.flush();
+        }
+        EXPECT_EQ(linesByThread(contents(journal.filePath()))[0], (std::vector{0, 1, 2}));
+        journal.write(message(0, 6));
+    } // the journal writes what is pending before it goes
+    EXPECT_EQ(linesByThread(contents(dir.filePath(u"stick.log"_qs)))[0], (std::vector{0, 1, 2, 6}));
+}
+
+TEST_F(JournalTest, RevealWithoutAFileManagerOpensTheFolderOnceTheLogIsWhole) {
     TestHarness application; // the desktop services need one
-    QTemporaryDir dir;
     // No session bus, and an opener that records its argument and the log it finds.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(dir.filePath(u"none"_qs)));
     qputenv("PATH", QFile::encodeName(dir.path()) + ':' + qgetenv("PATH"));
@@ -97,11 +154,9 @@ TEST(JournalTest, RevealWithoutAFileManagerOpensTheFolderOnceTheLogIsWhole) {
     opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     Journal journal(dir.path());
-    QLoggingCategory::setFilterRules(u"app.brindle.stick.info=false"_qs);
     for (int i = 0; i < 1000; ++i)
         journal.write(u"backlog"_qs); // what a file manager would see half written, unwaited
     journal.reveal();
-    QLoggingCategory::setFilterRules(QString());
     const QString record = dir.filePath(u"xdg-open.record"_qs);
     for (int i = 0; i < 1000 && !QFile::exists(record); ++i)
         QThread::msleep(10);
