@@ -29,6 +29,8 @@ const QString writeStep = QStringLiteral("write");
 const QString diagnosticsStep = QStringLiteral("read diagnostics");
 
 constexpr auto chunkWait = 10s;
+// No attribute value, and so no notification, is longer.
+constexpr qsizetype longestValue = 512;
 
 // What a callback's error ends its step with: nothing without an error.
 std::optional<StickError> failure(const std::optional<BluetoothPlatformError>& error,
@@ -402,8 +404,18 @@ void BluetoothStickLink::State::didUpdateValue(QUuid characteristic,
         finishStep(result);
         return;
     }
-    if (!error && characteristic == StickProtocol::replyUUID && value)
-        replies.push(std::move(*value));
+    if (error || characteristic != StickProtocol::replyUUID || !value)
+        return;
+    // Not from a stick, whatever it holds: no frame is cut from it.
+    if (value->size() > longestValue) {
+        StickLog::write([&] {
+            return QStringLiteral("stick sent a notification of %1 bytes, longer than any frame — "
+                                  "ignored")
+                .arg(value->size());
+        });
+        return;
+    }
+    replies.push(std::move(*value));
 }
 
 void BluetoothStickLink::State::didUpdateNotificationState(

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+void PrintTo(const StickError& error, std::ostream* out) {
+    *out << error.what();
+}
+
 using namespace std::chrono_literals;
 using Pairing = SimulatedPeripheral::Pairing;
 
@@ -193,6 +197,27 @@ TEST(SimulatedRadioTest, RadioFaultsDuringTheTransferFailTheSend) {
         RadioRig rig(c.setup);
         EXPECT_EQ(rig.sendFailure(designBytes(100'000)), c.expected);
         EXPECT_TRUE(rig.stick->commitLog().isEmpty());
+    }
+}
+
+TEST(SimulatedRadioTest, AHostileStickIsOutlastedOrFailsTheSendWithoutHanging) {
+    using Hostility = SimulatedPeripheral::Hostility;
+    const std::pair<Hostility, std::optional<StickError>> cases[] = {
+        {Hostility::Flood, std::nullopt},
+        {Hostility::OversizedFrames, std::nullopt},
+        {Hostility::UndersizedFrames, std::nullopt},
+        {Hostility::StrayReplies, std::nullopt},
+        {Hostility::FallsSilent, StickError::timeout()},
+    };
+    for (const auto& [hostility, expected] : cases) {
+        RadioRig rig({.hostility = hostility});
+        const QByteArray data = designBytes(60'000);
+        EXPECT_EQ(rig.sendFailure(data), expected) << int(hostility);
+        const auto& files = rig.stick->files();
+        if (expected)
+            EXPECT_TRUE(files.empty());
+        else
+            EXPECT_TRUE(files.size() == 1 && files.begin()->second.data == data);
     }
 }
 
