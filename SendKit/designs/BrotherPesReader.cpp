@@ -1,6 +1,7 @@
 #include "SendKit/designs/BrotherPesReader.h"
 
 #include "SendKit/designs/DesignReadError.h"
+#include "SendKit/designs/ThreadPalette.h"
 
 #include <QtEndian>
 
@@ -8,6 +9,7 @@ namespace {
 
 constexpr qsizetype pesHeaderLength = 12;
 constexpr qsizetype pecOffsetAt = 8;
+constexpr qsizetype pecColorCountAt = 48;
 constexpr qsizetype pecStitchesAt = 512 + 20;
 constexpr quint8 longMove = 0x80;
 constexpr quint8 trimFlag = 0x20;
@@ -33,6 +35,12 @@ StitchDesign BrotherPesReader::read(const QString& fileName, const QByteArray& b
                                     QStringLiteral("its PEC part does not begin with LA:"));
 
     StitchDesign design{format, {}, {}};
+    // One less than the colour count, so FF names none; the indexes that follow always lie within
+    // the 512-byte block.
+    const int colors = (quint8(bytes[pec + pecColorCountAt]) + 1) & 0xFF;
+    for (int color = 0; color < colors; ++color)
+        design.threadColors.append(
+            ThreadPalette::brother(quint8(bytes[pec + pecColorCountAt + 1 + color])));
     qint64 at = pec + pecStitchesAt;
     const auto next = [&]() {
         if (at >= bytes.size())

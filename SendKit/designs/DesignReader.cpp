@@ -4,6 +4,7 @@
 #include "SendKit/designs/DesignReadError.h"
 #include "SendKit/designs/JanomeJefReader.h"
 #include "SendKit/designs/MelcoExpReader.h"
+#include "SendKit/designs/PfaffVp3Reader.h"
 #include "SendKit/designs/TajimaDstReader.h"
 
 #include <QFile>
@@ -27,6 +28,8 @@ StitchDesign DesignReader::read(const QString& fileName, const QByteArray& bytes
         return JanomeJefReader::read(fileName, bytes);
     if (suffix == QLatin1String("pes"))
         return BrotherPesReader::read(fileName, bytes);
+    if (suffix == QLatin1String("vp3"))
+        return PfaffVp3Reader::read(fileName, bytes);
     throw DesignReadError(
         DesignReadError::Kind::noReader, fileName,
         suffix.isEmpty()

@@ -1,6 +1,7 @@
 #include "SendKit/designs/JanomeJefReader.h"
 
 #include "SendKit/designs/DesignReadError.h"
+#include "SendKit/designs/ThreadPalette.h"
 
 #include <QtEndian>
 
@@ -9,6 +10,7 @@ namespace {
 constexpr qsizetype headerLength = 116;
 constexpr qsizetype stitchOffsetAt = 0;
 constexpr qsizetype threadCountAt = 24;
+constexpr qsizetype threadCodesAt = headerLength;
 // A thread code and a thread type per thread.
 constexpr qint64 threadTableEntry = 8;
 constexpr quint8 escape = 0x80;
@@ -28,7 +30,14 @@ StitchDesign JanomeJefReader::read(const QString& fileName, const QByteArray& by
             QStringLiteral("its stitches would begin at byte %1, inside its header")
                 .arg(stitchOffset));
 
+    // The stitch offset may lie beyond a cut file; the thread codes must not.
+    if (bytes.size() < threadCodesAt + threads * 4)
+        throw DesignReadError::cutShort(fileName, format, bytes.size());
+
     StitchDesign design{format, {}, {}};
+    for (qint64 thread = 0; thread < threads; ++thread)
+        design.threadColors.append(ThreadPalette::janome(
+            qFromLittleEndian<quint32>(bytes.constData() + threadCodesAt + thread * 4)));
     QPoint position;
     qint64 at = stitchOffset;
     const auto take = [&]() {
