@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <map>
 #include <numeric>
 #include <thread>
@@ -98,9 +99,11 @@ TEST_F(JournalTest, LinesFromManyThreadsStayWholeOnceAndInOrderAcrossARotation) 
     // Two thirds of everything: one rotation, and the file after it never reaches a second.
     Journal journal(dir.path(), threads * perThread * lineSize * 2 / 3);
     {
+        std::latch start(threads);
         std::vector<std::jthread> writers;
         for (int t = 0; t < threads; ++t)
-            writers.emplace_back([&journal, t] {
+            writers.emplace_back([&journal, &start, t] {
+                start.arrive_and_wait();
                 for (int i = 0; i < perThread; ++i)
                     journal.write(message(t, i));
             });
