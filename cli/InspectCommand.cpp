@@ -2,6 +2,7 @@
 
 #include "SendKit/designs/DesignReadError.h"
 #include "SendKit/designs/DesignReader.h"
+#include "SendKit/files/StickFileName.h"
 #include "app/picture/DesignPicture.h"
 
 #include <QFileInfo>
@@ -46,6 +47,15 @@ ExitCode InspectCommand::run(const QStringList& paths, bool json,
     QJsonArray documents;
     for (const QString& path : paths) {
         const QString fileName = QFileInfo(path).fileName();
+        // A design's colour list or preview travels beside it (inspect samples/* meets one) and
+        // holds no stitches: named, not failed; drawing one is still asked of a design reader.
+        if (StickFileName::isCompanion(fileName) && !png) {
+            if (json)
+                documents.append(QJsonObject{{"file", fileName}, {"companion", true}});
+            else
+                m_out << fileName << ": companion file of a design, no stitches\n";
+            continue;
+        }
         try {
             const StitchDesign design = DesignReader::readFile(path);
             if (json)

@@ -12,18 +12,23 @@ namespace {
 const QString samples = QStringLiteral(BRINDLE_SAMPLES "/");
 
 TEST(InspectCommand, everyFileIsReportedAndABadOneFailsTheRun) {
-    const CliRun text =
-        CliRun::of({"inspect", samples + "heart.exp", samples + "star.png", samples + "star.dst"});
+    const CliRun text = CliRun::of({"inspect", samples + "heart.exp", samples + "star.png",
+                                    samples + "missing.dst", samples + "flower.jef"});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_TRUE(text.out.startsWith("heart.exp: EXP design\n  stitches:       192\n"));
-    EXPECT_TRUE(text.out.contains("  size:           57.0 × 54.3 mm\n"));
-    EXPECT_EQ(text.err, "error: star.png: PNG designs cannot be read yet\n");
+    EXPECT_TRUE(text.out.contains("star.png: companion file of a design, no stitches\n"));
+    EXPECT_TRUE(text.out.contains("  size:           44.6 × 43.1 mm\n"
+                                  "  colours:        #F669A0, #FFFF17\n"));
+    EXPECT_EQ(text.err, "error: missing.dst cannot be opened: No such file or directory\n");
 
-    const CliRun json = CliRun::of({"inspect", "--json", samples + "star.dst"});
+    const CliRun json =
+        CliRun::of({"inspect", "--json", samples + "star.dst", samples + "leaf.pes"});
     EXPECT_EQ(json.exitCode, 0);
-    const QJsonObject star = QJsonDocument::fromJson(json.out.toUtf8()).array().at(0).toObject();
+    const QJsonArray designs = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    const QJsonObject star = designs.at(0).toObject();
     EXPECT_EQ(star["stitches"].toInt(), 120);
     EXPECT_DOUBLE_EQ(star["heightMm"].toDouble(), 54.3);
+    EXPECT_EQ(designs.at(1)["colors"].toArray(), QJsonArray({"#66BA49", "#B27624"}));
 
     // The heart's jumps run up the middle, from the start point to each outline: none is drawn.
     const QTemporaryDir folder;
