@@ -6,8 +6,6 @@
 #include "SendKit/bluetooth/BluetoothLinkError.h"
 #include "SendKit/bluetooth/BluetoothStickLink.h"
 #include "SendKit/protocol/StickProtocol.h"
-#include "SendKit/protocol/StickReply.h"
-#include "SendKit/protocol/StickText.h"
 
 #include <QHash>
 #include <QList>
@@ -27,10 +25,8 @@ bool isSettled(BluetoothManagerState state) {
     return state != BluetoothManagerState::Unknown && state != BluetoothManagerState::Resetting;
 }
 
-// Any nearby device can advertise any name: shown and logged only cleaned, as the stick's own
-// name is.
 QString shownName(const std::optional<QString>& name, const QString& fallback) {
-    return StickText::clean(name.value_or(fallback), StickReply::deviceNameLimit);
+    return StickPeripheral::shownName(name.value_or(fallback));
 }
 
 } // namespace

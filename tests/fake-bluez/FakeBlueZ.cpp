@@ -1,6 +1,7 @@
 #include "tests/fake-bluez/FakeBlueZ.h"
 
 #include "SendKit/async/Executor.h"
+#include "SendKit/bluetooth/simulated/HostileStick.h"
 #include "SendKit/protocol/StickProtocol.h"
 
 #include <QDBusArgument>
@@ -26,6 +27,17 @@ const QString characteristicIf = "org.bluez.GattCharacteristic1";
 const QString propertiesIf = "org.freedesktop.DBus.Properties";
 constexpr int mtu = 247;
 
+// The scenarios of a stick that floods or sends frames it should not.
+HostileStick::Hostility hostilityOf(const QString& scenario) {
+    using enum HostileStick::Hostility;
+    static const QMap<QString, HostileStick::Hostility> hostilities{
+        {"flood", Flood},
+        {"oversized-frames", OversizedFrames},
+        {"undersized-frames", UndersizedFrames},
+        {"stray-replies", StrayReplies}};
+    return hostilities.value(scenario, None);
+}
+
 QString uuid(QUuid id) {
     return id.toString(QUuid::WithoutBraces);
 }
@@ -47,19 +59,24 @@ FakeBlueZ::FakeBlueZ(QDBusConnection bus, const QString& scenario)
     qDBusRegisterMetaType<Tree>();
     // The scenario is the fault; every stick but the one to pair is paired already.
     m_fault = scenario;
-    const bool paired = scenario != "needs-pairing" && scenario != "pairing-rejected";
+    const bool paired =
+        scenario != "needs-pairing" && scenario != "pairing-rejected" && scenario != "hostile-name";
     const bool connected = scenario == "already-connected";
     if (scenario != "no-adapter")
         m_objects[adapter][adapterIf] = {{"Address", "00:1A:7D:DA:71:13"},
                                          {"Powered", scenario != "powered-off"},
                                          {"Roles", QStringList{"central", "peripheral"}}};
-    m_objects[device][deviceIf] = {{"Address", "C8:2E:18:AA:01:02"},
-                                   {"Name", "Brindle-01"},
-                                   {"Adapter", path(adapter)},
-                                   {"Paired", paired},
-                                   {"Connected", connected},
-                                   {"ServicesResolved", connected},
-                                   {"UUIDs", QStringList{uuid(StickProtocol::serviceUUID)}}};
+    m_objects[device][deviceIf] = {
+        {"Address", "C8:2E:18:AA:01:02"},
+        {"Name", scenario == "hostile-name" ? HostileStick::name() : "Brindle-01"},
+        {"Adapter", path(adapter)},
+        {"Paired", paired},
+        {"Connected", connected},
+        {"ServicesResolved", connected},
+        {"UUIDs", QStringList{uuid(StickProtocol::serviceUUID)}}};
+    // A device may advertise the service and offer none.
+    if (scenario == "no-stick-service")
+        return;
     // bluetoothd keeps the GATT objects of a known device between connections.
     m_objects[service]["org.bluez.GattService1"] = {{"UUID", uuid(StickProtocol::serviceUUID)},
                                                     {"Device", path(device)}};
@@ -187,8 +204,10 @@ void FakeBlueZ::pair(const QDBusMessage& message) {
 }
 
 void FakeBlueZ::connectStick() {
-    if (!m_link)
+    if (!m_link) {
         m_link = m_stick->connect();
+        m_hostile = HostileStick(hostilityOf(m_fault));
+    }
     set(device, deviceIf, {{"Connected", true}});
     // bluetoothd answers Connect before its service discovery is done.
     QTimer::singleShot(m_fault == "services-resolve-late" ? 300 : 0, [this] {
@@ -215,10 +234,12 @@ void FakeBlueZ::dropStick(bool removeAdapter) {
 }
 
 void FakeBlueZ::notify(const QByteArray& frame) {
-    if (m_notifyFd >= 0)
-        ::send(m_notifyFd, frame.constData(), frame.size(), MSG_NOSIGNAL);
-    else
-        set(service + "/char0013", characteristicIf, {{"Value", frame}});
+    for (const QByteArray& value : m_hostile.notifications(frame)) {
+        if (m_notifyFd >= 0)
+            ::send(m_notifyFd, value.constData(), value.size(), MSG_NOSIGNAL);
+        else
+            set(service + "/char0013", characteristicIf, {{"Value", value}});
+    }
 }
 
 void FakeBlueZ::readChunks() {
@@ -227,6 +248,7 @@ void FakeBlueZ::readChunks() {
     if (length <= 0)
         return;
     m_stick->receiveChunk(packet.left(length));
+    m_hostile.chunkReceived();
     if (m_fault.endsWith("mid-transfer") && --m_chunksLeftBeforeDrop == 0)
         dropStick(m_fault.startsWith("adapter-removed"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SendKit/bluetooth/simulated/HostileStick.h"
 #include "SendKit/loopback/LoopbackLink.h"
 #include "SendKit/loopback/LoopbackStick.h"
 
@@ -12,7 +13,8 @@
 #include <memory>
 
 // bluetoothd as the BlueZ backend sees it, for tests: an adapter and one stick, whose GATT
-// service is a LoopbackStick, answering as BlueZ 5.66 does, and broken in the named way.
+// service is a LoopbackStick, answering as BlueZ 5.66 does, and broken or hostile in the named
+// way.
 class FakeBlueZ : public QDBusVirtualObject {
 public:
     // The passkey the stick shows; pairing succeeds only when the agent returns it.
@@ -46,4 +48,5 @@ private:
     int m_notifyFd = -1, m_writeFd = -1;
     std::unique_ptr<QSocketNotifier> m_chunks;
     int m_chunksLeftBeforeDrop = 4;
+    HostileStick m_hostile; // of the current connection
 };

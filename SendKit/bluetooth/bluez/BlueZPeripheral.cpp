@@ -26,6 +26,10 @@ constexpr auto pairLimit = 90s;
 constexpr int attHeader = 3;
 // The ATT MTU every LE link starts with.
 constexpr int defaultMtu = 23;
+// No attribute value, and so no notification, is longer.
+constexpr int longestValue = 512;
+// Notifications taken from the socket at one wake-up of the event loop.
+constexpr int packetsPerWakeUp = 64;
 
 const QString deviceInterface = BlueZObjects::deviceInterface;
 const QString characteristicInterface = BlueZObjects::characteristicInterface;
@@ -52,6 +56,12 @@ int propertiesOf(const QStringList& flags) {
         if (flags.contains(QString::fromLatin1(flag)))
             properties |= bit;
     return properties;
+}
+
+// Whether the other end of the socket has closed it.
+bool hungUp(int fd) {
+    pollfd closed{fd, POLLRDHUP, 0};
+    return ::poll(&closed, 1, 0) > 0 && (closed.revents & (POLLHUP | POLLRDHUP));
 }
 
 QVariant noOptions() {
@@ -299,18 +309,30 @@ void BlueZPeripheral::receiveNotifications(QUuid characteristic) {
             if (!self)
                 return;
             // One packet is one notification.
-            QByteArray packet(std::max(mtu, 512), Qt::Uninitialized);
-            for (;;) {
-                const auto length = ::recv(fd, packet.data(), packet.size(), MSG_DONTWAIT);
-                if (length > 0) {
-                    self->m_held.append({characteristic, packet.left(length)});
-                    self->deliverHeld();
-                } else {
-                    // The link is gone (end of file): the device's Connected change says so.
+            QByteArray packet(std::max(mtu, longestValue), Qt::Uninitialized);
+            // A stick that keeps the socket full must not keep the loop from its other work:
+            // the notifier calls again for the rest.
+            for (int read = 0; read < packetsPerWakeUp; ++read) {
+                const auto length =
+                    ::recv(fd, packet.data(), packet.size(), MSG_DONTWAIT | MSG_TRUNC);
+                // The link is gone when the socket is: the device's Connected change says so. An
+                // empty notification reads as the end of the file does; only the hang-up differs.
+                if (length < 0 || (length == 0 && hungUp(fd))) {
                     if (length == 0 || (errno != EAGAIN && errno != EINTR))
                         self->m_notifySockets.at(characteristic)->notifier->setEnabled(false);
                     return;
                 }
+                if (length > packet.size()) {
+                    // What is left of it would pass for a frame.
+                    StickLog::write([&] {
+                        return QStringLiteral("stick bluez: a notification of %1 bytes, longer "
+                                              "than any value — dropped")
+                            .arg(length);
+                    });
+                    continue;
+                }
+                self->m_held.append({characteristic, packet.left(length)});
+                self->deliverHeld();
             }
         });
 }
@@ -388,7 +410,7 @@ bool BlueZPeripheral::canSendWriteWithoutResponse() const {
 
 int BlueZPeripheral::maximumWriteValueLength(BluetoothWriteType type) const {
     if (type == BluetoothWriteType::WithResponse)
-        return 512;
+        return longestValue;
     if (m_dataSocket)
         return m_dataSocket->mtu - attHeader;
     const auto path = characteristicPath(m_dataCharacteristic);

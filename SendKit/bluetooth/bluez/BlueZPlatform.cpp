@@ -2,6 +2,7 @@
 
 #include "SendKit/StickLog.h"
 #include "SendKit/async/Executor.h"
+#include "SendKit/bluetooth/StickPeripheral.h"
 #include "SendKit/bluetooth/bluez/BlueZAgent.h"
 #include "SendKit/bluetooth/bluez/BlueZBus.h"
 #include "SendKit/bluetooth/bluez/BlueZError.h"
@@ -34,7 +35,7 @@ public:
         : bus(std::make_shared<BlueZBus>(std::move(bus), clock))
         , agentPath(nextAgentPath())
         , agent([objects = &this->bus->objects()](const QString& device) {
-            return objects->name(device).value_or(QStringLiteral("Brindle"));
+            return StickPeripheral::shownName(objects->name(device).value_or("Brindle"));
         }) {}
 
     // Nothing new starts once the platform is gone; calls in flight end within their limit.

@@ -4,9 +4,9 @@
 #include "SendKit/StickLog.h"
 #include "SendKit/async/Executor.h"
 #include "SendKit/bluetooth/StickPairingPrompt.h"
+#include "SendKit/bluetooth/StickPeripheral.h"
 #include "SendKit/bluetooth/simulated/SimulatedRadio.h"
 #include "SendKit/loopback/LoopbackStick.h"
-#include "SendKit/protocol/StickFrame.h"
 #include "SendKit/protocol/StickOpcode.h"
 #include "SendKit/protocol/StickProtocol.h"
 #include "SendKit/protocol/StickRequest.h"
@@ -169,8 +169,7 @@ void SimulatedPeripheral::openStickConnection() {
     m_notifying = false;
     m_encrypted = false;
     m_readyWanted = false;
-    m_flooded = false;
-    m_silent = false;
+    m_hostile = HostileStick(m_setup.hostility);
     m_replyValue.clear();
     // Both sides learn the negotiated MTU; the stick sizes its chunks and pages by it.
     LoopbackStick::Faults faults = m_stick->faults();
@@ -512,100 +511,20 @@ void SimulatedPeripheral::deliverChunk(const QByteArray& frame) {
     if (chunk)
         m_acceptedBytes += chunk->bytes.size();
     m_stick->receiveChunk(frame);
-    if (m_setup.hostility == Hostility::FallsSilent)
-        m_silent = true;
+    m_hostile.chunkReceived();
 }
 
 void SimulatedPeripheral::notify(QByteArray frame) {
     m_replyValue = frame;
-    if (!m_notifying || m_silent)
+    if (!m_notifying)
         return;
-    for (QByteArray& value : hostile(frame)) {
+    for (QByteArray& value : m_hostile.notifications(frame)) {
         answer(m_radio->model().answerDelay(), [this, value = std::move(value)] {
             toDelegate([&value](Delegate& delegate) {
                 delegate.didUpdateValue(StickProtocol::replyUUID, value, std::nullopt);
             });
         });
     }
-}
-
-QList<QByteArray> SimulatedPeripheral::hostile(const QByteArray& frame) {
-    if (m_setup.hostility == Hostility::None)
-        return {frame};
-    // The stick's own frames always parse.
-    const StickFrame parsed = StickFrame::parse(frame);
-    const auto* response = std::get_if<StickFrame::Response>(&parsed.value);
-    const auto* event = std::get_if<StickEvent>(&parsed.value);
-    const auto* ack = event ? std::get_if<StickEvent::Ack>(&event->value) : nullptr;
-    const auto encoded = [](auto value) { return StickFrame{value}.encoded(); };
-    switch (m_setup.hostility) {
-    case Hostility::None:
-    case Hostility::FallsSilent:
-        break;
-    case Hostility::Flood:
-        if (ack && !std::exchange(m_flooded, true))
-            return flood(ack->transferID) << frame;
-        break;
-    case Hostility::OversizedFrames:
-        return {frame + QByteArray(longestAttributeValue + 1 - frame.size(), '\0'), frame};
-    case Hostility::UndersizedFrames:
-        return {QByteArray(), frame.left(1), frame.left(2), frame};
-    case Hostility::StrayReplies:
-        if (response) {
-            StickFrame::Response otherOpcode = *response;
-            otherOpcode.opcode ^= 0x01;
-            StickFrame::Response oldSeq = *response;
-            oldSeq.seq = response->seq == 1 ? 255 : response->seq - 1;
-            return {encoded(otherOpcode), encoded(oldSeq), frame, frame};
-        }
-        if (ack) {
-            const quint8 other = ack->transferID + 1;
-            return {encoded(StickEvent{StickEvent::Ack{other, 0xFFFF'FFFF}}),
-                    encoded(StickEvent{StickEvent::Nack{other, 0}}),
-                    encoded(StickEvent{
-                        StickEvent::TransferAborted{other, StickStatus{StickStatus::internal}}}),
-                    frame};
-        }
-        break;
-    }
-    return {frame};
-}
-
-QList<QByteArray> SimulatedPeripheral::flood(quint8 transferID) {
-    const QByteArray acknowledgement =
-        StickFrame{StickEvent{StickEvent::Ack{transferID, 0}}}.encoded();
-    std::uniform_int_distribution<int> junkLength(1, 32);
-    QList<QByteArray> frames;
-    frames.reserve(floodFrames + 1);
-    for (int i = 0; i < floodFrames; ++i) {
-        switch (i % 5) {
-        case 0: {
-            // No frame begins with this byte.
-            QByteArray junk(junkLength(m_radio->random()), '\x7f');
-            for (qsizetype b = 1; b < junk.size(); ++b)
-                junk[b] = char(m_radio->random()());
-            frames.append(junk);
-            break;
-        }
-        case 1:
-            frames.append(
-                StickFrame{StickEvent{StickEvent::Unknown{quint8(0xE0 + i % 16)}}}.encoded());
-            break;
-        case 2:
-            frames.append(StickFrame{
-                StickFrame::Response{quint8(i % 0x40), 0, StickStatus{StickStatus::ok}, {}}}
-                              .encoded());
-            break;
-        case 3:
-            frames.append(
-                StickFrame{StickEvent{StickEvent::Ack{quint8(transferID + 1), quint32(i)}}}
-                    .encoded());
-            break;
-        default:
-            frames.append(acknowledgement);
-        }
-    }
-    return frames;
 }
 
 void SimulatedPeripheral::answer(std::chrono::nanoseconds delay, std::function<void()> work) {
@@ -667,7 +586,8 @@ void SimulatedPeripheral::secure() {
     m_displayedPasskey = shown;
     m_pairingStop = std::stop_source();
     const quint64 generation = m_generation;
-    auto asking = askPasskey(weak_from_this(), prompt, *name(), m_pairingStop.get_token(),
+    auto asking = askPasskey(weak_from_this(), prompt, StickPeripheral::shownName(*name()),
+                             m_pairingStop.get_token(),
                              [this, shown, exchange, generation](std::optional<quint32> typed) {
                                  if (m_generation != generation || !linkUp())
                                      return;

@@ -2,6 +2,7 @@
 
 #include "SendKit/async/ClockTimer.h"
 #include "SendKit/bluetooth/BluetoothPeripheral.h"
+#include "SendKit/bluetooth/simulated/HostileStick.h"
 
 #include <chrono>
 #include <deque>
@@ -32,27 +33,7 @@ public:
         Forgotten,
     };
 
-    // What a hostile stick sends on Reply besides its answers, on every connection.
-    enum class Hostility {
-        None,
-        // With its first acknowledgement of a transfer the stick notifies 5,000 frames at once:
-        // junk, events of an unknown kind, replies to requests never sent, acknowledgements of
-        // another transfer, and the acknowledgement itself over again.
-        Flood,
-        // Each frame comes after a copy of itself padded beyond what any notification carries.
-        OversizedFrames,
-        // Each frame comes after notifications of none, one and two of its bytes.
-        UndersizedFrames,
-        // Each reply comes after replies with the right sequence number and another opcode and
-        // with an old sequence number, and is followed by itself again; each acknowledgement is
-        // joined by events of another transfer.
-        StrayReplies,
-        // Once the first data chunk of a transfer has reached it, the stick sends nothing more,
-        // although the radio still takes the computer's writes.
-        FallsSilent,
-    };
-    // The frames of one flood.
-    static constexpr int floodFrames = 5'000;
+    using Hostility = HostileStick::Hostility;
 
     // How the stick shows itself and what goes wrong on the air. The one-shot faults (drop and
     // power-off offsets, drop at COMMIT) clear themselves when they fire.
@@ -87,6 +68,7 @@ public:
         std::optional<quint32> bluetoothOffAtOffset{};
         // Once the outgoing queue has been full, the ready-to-send callback never comes.
         bool readyNeverComes = false;
+        // What the stick sends besides its answers, on every connection.
         Hostility hostility = Hostility::None;
     };
 
@@ -159,9 +141,6 @@ private:
     void deliver(const Outgoing& write);
     void deliverChunk(const QByteArray& frame);
     void notify(QByteArray frame);
-    // The notifications the stick sends for one frame of its own, the frame last.
-    QList<QByteArray> hostile(const QByteArray& frame);
-    QList<QByteArray> flood(quint8 transferID);
     // Runs the work once the delay has passed, after every answer queued before it: what comes
     // back from the stick keeps its order.
     void answer(std::chrono::nanoseconds delay, std::function<void()> work);
@@ -193,9 +172,7 @@ private:
     std::optional<quint32> m_displayedPasskey;
     std::stop_source m_pairingStop;
     bool m_readyWanted = false;
-    // Of a hostile stick, for the current connection.
-    bool m_flooded = false;
-    bool m_silent = false;
+    HostileStick m_hostile; // of the current connection
     std::deque<Outgoing> m_outgoing;
     std::deque<std::pair<std::chrono::nanoseconds, std::function<void()>>> m_answers;
     QByteArray m_replyValue;

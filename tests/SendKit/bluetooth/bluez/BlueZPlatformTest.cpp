@@ -1,5 +1,6 @@
 #include "SendKit/bluetooth/bluez/BlueZPlatform.h"
 #include "SendKit/StickError.h"
+#include "SendKit/StickLog.h"
 #include "SendKit/async/SystemClock.h"
 #include "SendKit/bluetooth/BluetoothStickLink.h"
 #include "SendKit/bluetooth/StickCentral.h"
@@ -30,12 +31,14 @@ using namespace std::chrono_literals;
 
 class TypedPasskey : public StickPairingPrompt {
 public:
-    QCoro::Task<std::optional<quint32>> passkey(QString, std::stop_token) override {
+    QCoro::Task<std::optional<quint32>> passkey(QString name, std::stop_token) override {
         ++asked;
+        names << name;
         co_return FakeBlueZ::passkey;
     }
     QCoro::Task<bool> confirm(QString, quint32, std::stop_token) override { co_return false; }
     int asked = 0;
+    QStringList names;
 };
 
 // The error a task fails with, none when it succeeds; runs the event loop in real time, which
@@ -69,12 +72,14 @@ protected:
     static void TearDownTestSuite() { delete std::exchange(daemon, nullptr); }
 
     BlueZPlatformTest() {
+        StickLog::setSink([this](const QString& line) { log << line; });
         // A hang is a fault of the backend: no step may wait longer than this in real time.
         watchdog.setSingleShot(true);
         watchdog.callOnTimeout([] { qFatal("the BlueZ backend hung"); });
         watchdog.start(40s);
     }
     ~BlueZPlatformTest() override {
+        StickLog::setSink({});
         centrals.clear();
         bluez.kill();
         bluez.waitForFinished();
@@ -132,6 +137,7 @@ protected:
     QProcess bluez;
     std::shared_ptr<TypedPasskey> prompt = std::make_shared<TypedPasskey>();
     std::vector<std::unique_ptr<StickCentral>> centrals;
+    QStringList log;
 };
 
 TEST_F(BlueZPlatformTest, BluetoothIsReadyOnlyWithAPoweredAdapterWeMayUseAndDoctorSaysWhy) {
@@ -201,6 +207,34 @@ TEST_F(BlueZPlatformTest, BrokenPairingsAndLostLinksFailWithTheirOwnErrors) {
         EXPECT_EQ(failureOf(sendAndList(central)), error) << scenario;
         EXPECT_EQ(failureOf(central.ready()), readiness) << scenario;
     }
+}
+
+// Whether a text shows as one line that reads as it stands: no controls, no direction overrides.
+bool isOneCleanLine(const QString& text) {
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+    });
+}
+
+TEST_F(BlueZPlatformTest, AHostileStickIsOutlastedOrRefusedAndItsNameShownCleaned) {
+    const std::pair<const char*, std::optional<StickError>> rows[] = {
+        {"flood", std::nullopt},
+        {"oversized-frames", std::nullopt},
+        {"undersized-frames", std::nullopt},
+        {"stray-replies", std::nullopt},
+        {"hostile-name", std::nullopt},
+        {"no-stick-service", StickError::protocolError("not a Brindle stick")},
+    };
+    for (const auto& [scenario, error] : rows) {
+        startBlueZ(scenario);
+        log.clear();
+        EXPECT_EQ(failureOf(sendAndList(newCentral())), error) << scenario;
+        EXPECT_TRUE(std::all_of(log.begin(), log.end(), isOneCleanLine)) << scenario;
+    }
+    // The name is shown as the person is asked for the passkey, too.
+    ASSERT_EQ(prompt->names.size(), 1);
+    EXPECT_TRUE(isOneCleanLine(prompt->names.first()));
+    EXPECT_TRUE(prompt->names.first().startsWith("Brindle")) << prompt->names.first().toStdString();
 }
 
 } // namespace
