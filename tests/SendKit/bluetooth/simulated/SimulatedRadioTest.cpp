@@ -8,6 +8,8 @@
 #include "SendKit/send/StickSend.h"
 #include "support/TestHarness.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 void PrintTo(const StickError& error, std::ostream* out) {
@@ -24,9 +26,11 @@ class TypedPasskey : public StickPairingPrompt {
 public:
     std::function<std::optional<quint32>()> typed;
     int asked = 0;
+    QString name; // of the stick, as asked
 
-    QCoro::Task<std::optional<quint32>> passkey(QString, std::stop_token) override {
+    QCoro::Task<std::optional<quint32>> passkey(QString stick, std::stop_token) override {
         ++asked;
+        name = stick;
         co_return typed();
     }
     QCoro::Task<bool> confirm(QString, quint32, std::stop_token) override { co_return false; }
@@ -210,9 +214,14 @@ TEST(SimulatedRadioTest, AHostileStickIsOutlastedOrFailsTheSendWithoutHanging) {
         {Hostility::FallsSilent, StickError::timeout()},
     };
     for (const auto& [hostility, expected] : cases) {
-        RadioRig rig({.hostility = hostility});
+        RadioRig rig(
+            {.name = HostileStick::name(), .pairing = Pairing::Passkey, .hostility = hostility});
         const QByteArray data = designBytes(60'000);
         EXPECT_EQ(rig.sendFailure(data), expected) << int(hostility);
+        // The person is asked about a name that shows as it reads.
+        EXPECT_TRUE(rig.prompt->name.startsWith(QStringLiteral("Brindle")));
+        EXPECT_FALSE(
+            rig.prompt->name.contains(QRegularExpression(QStringLiteral("[\\p{Cc}\\p{Cf}]"))));
         const auto& files = rig.stick->files();
         if (expected)
             EXPECT_TRUE(files.empty());
