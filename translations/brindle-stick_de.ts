@@ -4,13 +4,13 @@
 <context>
     <name>DesignRow</name>
     <message>
-        <location filename="../app/ui/DesignRow.cpp" line="60"/>
-        <location filename="../app/ui/DesignRow.cpp" line="61"/>
+        <location filename="../app/ui/DesignRow.cpp" line="72"/>
+        <location filename="../app/ui/DesignRow.cpp" line="73"/>
         <source>Delete from the stick</source>
         <translation>Vom Stick löschen</translation>
     </message>
     <message>
-        <location filename="../app/ui/DesignRow.cpp" line="81"/>
+        <location filename="../app/ui/DesignRow.cpp" line="93"/>
         <source>Delete from the Stick</source>
         <translation>Vom Stick löschen</translation>
     </message>
@@ -52,17 +52,17 @@
         <translation>Suchen</translation>
     </message>
     <message>
-        <location filename="../app/ui/FilesSection.cpp" line="87"/>
+        <location filename="../app/ui/FilesSection.cpp" line="88"/>
         <source>The list could not be read from the stick.</source>
         <translation>Die Liste konnte nicht vom Stick gelesen werden.</translation>
     </message>
     <message>
-        <location filename="../app/ui/FilesSection.cpp" line="89"/>
+        <location filename="../app/ui/FilesSection.cpp" line="90"/>
         <source>The stick is empty. Drop a file here, or send a design from Brindle on your iPad.</source>
         <translation>Der Stick ist leer. Ziehen Sie eine Datei hierher oder senden Sie ein Motiv aus Brindle auf Ihrem iPad.</translation>
     </message>
     <message>
-        <location filename="../app/ui/FilesSection.cpp" line="92"/>
+        <location filename="../app/ui/FilesSection.cpp" line="93"/>
         <source>No design with that name.</source>
         <translation>Kein Motiv mit diesem Namen.</translation>
     </message>
@@ -175,24 +175,54 @@
 <context>
     <name>SettingsDialog</name>
     <message>
-        <location filename="../app/ui/SettingsDialog.cpp" line="13"/>
+        <location filename="../app/ui/SettingsDialog.cpp" line="23"/>
         <source>Show in the system tray</source>
         <translation>Im Infobereich anzeigen</translation>
     </message>
     <message>
-        <location filename="../app/ui/SettingsDialog.cpp" line="14"/>
+        <location filename="../app/ui/SettingsDialog.cpp" line="28"/>
         <source>Preferences</source>
         <translation>Einstellungen</translation>
     </message>
     <message>
-        <location filename="../app/ui/SettingsDialog.cpp" line="23"/>
+        <location filename="../app/ui/SettingsDialog.cpp" line="37"/>
         <source>With the tray icon, closing the window keeps Brindle Stick running; the stick is let go until you open the window again.</source>
         <translation>Mit dem Symbol im Infobereich läuft Brindle Stick weiter, wenn Sie das Fenster schließen; der Stick wird freigegeben, bis Sie das Fenster wieder öffnen.</translation>
     </message>
     <message>
-        <location filename="../app/ui/SettingsDialog.cpp" line="35"/>
+        <location filename="../app/ui/SettingsDialog.cpp" line="49"/>
         <source>This desktop has no system tray, so closing the window quits Brindle Stick.</source>
         <translation>Diese Arbeitsumgebung hat keinen Infobereich, daher beendet das Schließen des Fensters Brindle Stick.</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/SettingsDialog.cpp" line="54"/>
+        <source>No limit</source>
+        <translation>Keine Grenze</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/SettingsDialog.cpp" line="56"/>
+        <source>%1 mm</source>
+        <translation>%1 mm</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/SettingsDialog.cpp" line="57"/>
+        <source>Custom…</source>
+        <translation>Eigene Größe…</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/SettingsDialog.cpp" line="63"/>
+        <source> mm</source>
+        <translation> mm</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/SettingsDialog.cpp" line="83"/>
+        <source>Largest hoop of my machine</source>
+        <translation>Größter Stickrahmen meiner Maschine</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/SettingsDialog.cpp" line="86"/>
+        <source>A design larger than this, either way round, waits with a warning before it is sent.</source>
+        <translation>Ein Motiv, das auch gedreht nicht hineinpasst, wartet vor dem Senden mit einem Hinweis.</translation>
     </message>
 </context>
 <context>
@@ -213,157 +243,163 @@
         <translation>Die Maschine liest gerade vom Stick.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="123"/>
+        <location filename="../app/ui/StepCard.cpp" line="124"/>
         <source>Starting Bluetooth…</source>
         <translation>Bluetooth wird gestartet…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="133"/>
+        <location filename="../app/ui/StepCard.cpp" line="134"/>
         <source>Preparing %1…</source>
         <translation>%1 wird vorbereitet…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="137"/>
+        <location filename="../app/ui/StepCard.cpp" line="138"/>
         <source>Checking on the stick…</source>
         <translation>Wird auf dem Stick geprüft…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="140"/>
+        <location filename="../app/ui/StepCard.cpp" line="141"/>
         <source>Already on the stick: %1. Replace?</source>
         <translation>Schon auf dem Stick: %1. Ersetzen?</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="142"/>
+        <location filename="../app/ui/StepCard.cpp" line="143"/>
         <source>Replace</source>
         <translation>Ersetzen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="143"/>
+        <location filename="../app/ui/StepCard.cpp" line="144"/>
         <source>Keep</source>
         <translation>Behalten</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="148"/>
+        <location filename="../app/ui/StepCard.cpp" line="149"/>
         <source>The stick is free for your iPad.</source>
         <translation>Der Stick ist frei für Ihr iPad.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="150"/>
+        <location filename="../app/ui/StepCard.cpp" line="151"/>
         <source>Connect again</source>
         <translation>Wieder verbinden</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="158"/>
+        <location filename="../app/ui/StepCard.cpp" line="159"/>
         <source>Looking for sticks…</source>
         <translation>Sticks werden gesucht…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="184"/>
+        <location filename="../app/ui/StepCard.cpp" line="185"/>
         <source>No stick yet. Plug it into the machine or a USB power source, switch the machine on and keep the computer close. A stick connected to an iPad is invisible here — close the stick there first.</source>
         <translation>Noch kein Stick gefunden. Stecken Sie ihn in die Stickmaschine oder an ein USB-Netzteil, schalten Sie die Maschine ein und halten Sie den Computer in der Nähe. Ein mit einem iPad verbundener Stick ist hier unsichtbar — schließen Sie den Stick dort zuerst.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="194"/>
+        <location filename="../app/ui/StepCard.cpp" line="195"/>
         <source>Connecting to %1…</source>
         <translation>Verbindung mit %1…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="203"/>
+        <location filename="../app/ui/StepCard.cpp" line="204"/>
         <source>%1 shows 6 digits on its display. Type them here to pair.</source>
         <translation>%1 zeigt 6 Ziffern auf dem Display. Geben Sie sie hier ein, um zu koppeln.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="214"/>
+        <location filename="../app/ui/StepCard.cpp" line="215"/>
         <source>Pair</source>
         <translation>Koppeln</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="225"/>
+        <location filename="../app/ui/StepCard.cpp" line="226"/>
         <source>Does %1 show %2 on its display?</source>
         <translation>Zeigt %1 auf dem Display %2?</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="229"/>
+        <location filename="../app/ui/StepCard.cpp" line="230"/>
         <source>It matches</source>
         <translation>Stimmt überein</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="233"/>
+        <location filename="../app/ui/StepCard.cpp" line="234"/>
+        <location filename="../app/ui/StepCard.cpp" line="273"/>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="238"/>
+        <location filename="../app/ui/StepCard.cpp" line="239"/>
         <source>Is this the right stick?</source>
         <translation>Ist das der richtige Stick?</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="242"/>
+        <location filename="../app/ui/StepCard.cpp" line="243"/>
         <source>Look at the stick in your machine: its display now shows “%1”. Only then say yes.</source>
         <translation>Sehen Sie auf den Stick in Ihrer Maschine: Sein Display zeigt jetzt „%1“. Sagen Sie erst dann Ja.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="246"/>
+        <location filename="../app/ui/StepCard.cpp" line="247"/>
         <source>Yes, that one</source>
         <translation>Ja, dieser</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="247"/>
+        <location filename="../app/ui/StepCard.cpp" line="248"/>
         <source>Another stick</source>
         <translation>Anderer Stick</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="262"/>
+        <location filename="../app/ui/StepCard.cpp" line="264"/>
         <source>Ready. Drop embroidery files on this window to send them.</source>
         <translation>Bereit. Ziehen Sie Stickdateien auf dieses Fenster, um sie zu senden.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="263"/>
-        <source>Waiting: %1</source>
-        <translation>Wartet: %1</translation>
+        <location filename="../app/ui/StepCard.cpp" line="269"/>
+        <source>Waiting to be sent:</source>
+        <translation>Wartet auf das Senden:</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="279"/>
+        <location filename="../app/ui/StepCard.cpp" line="272"/>
+        <source>Send</source>
+        <translation>Senden</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/StepCard.cpp" line="288"/>
         <source>Drop embroidery files here</source>
         <translation>Stickdateien hierher ziehen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="282"/>
+        <location filename="../app/ui/StepCard.cpp" line="291"/>
         <source>Choose Files…</source>
         <translation>Dateien wählen…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="290"/>
+        <location filename="../app/ui/StepCard.cpp" line="299"/>
         <source>Sending %1</source>
         <translation>%1 wird gesendet</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="307"/>
+        <location filename="../app/ui/StepCard.cpp" line="316"/>
         <source>%1%</source>
         <translation>%1 %</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="316"/>
+        <location filename="../app/ui/StepCard.cpp" line="325"/>
         <source>Sent: %1</source>
         <translation>Gesendet: %1</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="319"/>
+        <location filename="../app/ui/StepCard.cpp" line="328"/>
         <source>Verified: the stick read it back unchanged. The machine sees it now.</source>
         <translation>Geprüft: Der Stick hat die Datei unverändert zurückgelesen. Die Maschine sieht sie jetzt.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="325"/>
+        <location filename="../app/ui/StepCard.cpp" line="382"/>
         <source>Try again</source>
         <translation>Erneut versuchen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="327"/>
+        <location filename="../app/ui/StepCard.cpp" line="384"/>
         <source>Open Settings</source>
         <translation>Einstellungen öffnen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="328"/>
+        <location filename="../app/ui/StepCard.cpp" line="385"/>
         <source>Forget the files</source>
         <translation>Dateien verwerfen</translation>
     </message>
@@ -402,207 +438,247 @@
 <context>
     <name>StickMessages</name>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="20"/>
+        <location filename="../app/core/StickMessages.cpp" line="27"/>
         <source>This stick speaks protocol %1 (firmware %2). Update its firmware to send from this version of Brindle Stick.</source>
         <translation>Dieser Stick spricht Protokoll %1 (Firmware %2). Aktualisieren Sie seine Firmware, um aus dieser Version von Brindle Stick zu senden.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="25"/>
+        <location filename="../app/core/StickMessages.cpp" line="32"/>
         <source>The file is larger than the stick takes. Insert an SD card for larger files.</source>
         <translation>Die Datei ist größer, als der Stick aufnimmt. Stecken Sie für größere Dateien eine SD-Karte ein.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="27"/>
+        <location filename="../app/core/StickMessages.cpp" line="34"/>
         <source>The file is larger than the stick takes (%1). Insert an SD card for larger files.</source>
         <translation>Die Datei ist größer, als der Stick aufnimmt (%1). Stecken Sie für größere Dateien eine SD-Karte ein.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="31"/>
+        <location filename="../app/core/StickMessages.cpp" line="38"/>
         <source>The stick refused the file name “%1”. Rename the file with letters and digits, then send again.</source>
         <translation>Der Stick hat den Dateinamen „%1“ abgelehnt. Benennen Sie die Datei mit Buchstaben und Ziffern um und senden Sie sie erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="35"/>
+        <location filename="../app/core/StickMessages.cpp" line="42"/>
         <source>Already on the stick: %1.</source>
         <translation>Schon auf dem Stick: %1.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="37"/>
+        <location filename="../app/core/StickMessages.cpp" line="44"/>
         <source>That file is no longer on the stick.</source>
         <translation>Diese Datei ist nicht mehr auf dem Stick.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="42"/>
+        <location filename="../app/core/StickMessages.cpp" line="49"/>
         <source>The stick answered something unexpected. Unplug it, plug it in again and try once more.</source>
         <translation>Der Stick hat unerwartet geantwortet. Ziehen Sie ihn ab, stecken Sie ihn wieder ein und versuchen Sie es noch einmal.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="45"/>
+        <location filename="../app/core/StickMessages.cpp" line="52"/>
         <source>Bluetooth is off. Turn it on in Settings › Bluetooth, then try again.</source>
         <translation>Bluetooth ist aus. Schalten Sie es unter Einstellungen › Bluetooth ein und versuchen Sie es dann erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="47"/>
+        <location filename="../app/core/StickMessages.cpp" line="54"/>
         <source>Brindle Stick may not use Bluetooth. Allow it in Settings › Privacy &amp; Security › Bluetooth, then try again.</source>
         <translation>Brindle Stick darf Bluetooth nicht verwenden. Erlauben Sie es unter Einstellungen › Datenschutz &amp; Sicherheit › Bluetooth und versuchen Sie es dann erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="50"/>
+        <location filename="../app/core/StickMessages.cpp" line="57"/>
         <source>This computer cannot talk to the stick: it needs Bluetooth 4.2 or newer.</source>
         <translation>Dieser Computer kann nicht mit dem Stick sprechen: Er braucht Bluetooth 4.2 oder neuer.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="53"/>
+        <location filename="../app/core/StickMessages.cpp" line="60"/>
         <source>No stick found. Plug it into the machine or a USB power source, and keep the computer close.</source>
         <translation>Kein Stick gefunden. Stecken Sie ihn in die Stickmaschine oder an ein USB-Netzteil und halten Sie den Computer in der Nähe.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="56"/>
+        <location filename="../app/core/StickMessages.cpp" line="63"/>
         <source>The stick does not answer. Is an iPad connected to it? Close the stick there, move closer and try again.</source>
         <translation>Der Stick antwortet nicht. Ist ein iPad mit ihm verbunden? Schließen Sie den Stick dort, gehen Sie näher heran und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="59"/>
+        <location filename="../app/core/StickMessages.cpp" line="66"/>
         <source>Pairing did not work. If the stick showed no code, hold its button for 3 seconds until it says it is ready to pair, then try again. If it showed a code, enter exactly that one. Pairing needs Bluetooth 4.2 or newer on this computer.</source>
         <translation>Das Koppeln hat nicht geklappt. Hat der Stick keinen Code gezeigt, halten Sie seine Taste 3 Sekunden gedrückt, bis er meldet, dass er zum Koppeln bereit ist, und versuchen Sie es dann erneut. Hat er einen Code gezeigt, geben Sie genau diesen ein. Zum Koppeln braucht dieser Computer Bluetooth 4.2 oder neuer.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="67"/>
+        <location filename="../app/core/StickMessages.cpp" line="74"/>
         <source>The stick no longer knows this computer. In Settings › Bluetooth, remove “%1”, then pair again.</source>
         <translation>Der Stick kennt diesen Computer nicht mehr. Entfernen Sie „%1“ unter Einstellungen › Bluetooth und koppeln Sie dann erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="71"/>
+        <location filename="../app/core/StickMessages.cpp" line="78"/>
         <source>The Bluetooth connection is too narrow for the stick. Switch Bluetooth off and on, then try again.</source>
         <translation>Die Bluetooth-Verbindung ist zu schmal für den Stick. Schalten Sie Bluetooth aus und wieder ein und versuchen Sie es dann erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="74"/>
+        <location filename="../app/core/StickMessages.cpp" line="81"/>
         <source>The machine is reading from the stick right now. Wait a moment, then send again.</source>
         <translation>Die Maschine liest gerade vom Stick. Warten Sie einen Moment und senden Sie dann erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="77"/>
+        <location filename="../app/core/StickMessages.cpp" line="84"/>
         <source>The stick is still busy with another transfer. Try again in a moment.</source>
         <translation>Der Stick ist noch mit einer anderen Übertragung beschäftigt. Versuchen Sie es gleich noch einmal.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="79"/>
+        <location filename="../app/core/StickMessages.cpp" line="86"/>
         <source>The stick is full. Delete files on it below, or insert an SD card.</source>
         <translation>Der Stick ist voll. Löschen Sie unten Dateien darauf oder stecken Sie eine SD-Karte ein.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="81"/>
+        <location filename="../app/core/StickMessages.cpp" line="88"/>
         <source>The SD card was removed. Insert it again, or send to the stick&apos;s own memory.</source>
         <translation>Die SD-Karte wurde entfernt. Stecken Sie sie wieder ein oder senden Sie in den eigenen Speicher des Sticks.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="84"/>
+        <location filename="../app/core/StickMessages.cpp" line="91"/>
         <source>The stick could not write its memory. Try again; if it happens again, format the SD card as FAT32.</source>
         <translation>Der Stick konnte nicht in seinen Speicher schreiben. Versuchen Sie es erneut; geschieht das wieder, formatieren Sie die SD-Karte als FAT32.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="87"/>
+        <location filename="../app/core/StickMessages.cpp" line="94"/>
         <source>The connection was lost. Move closer and try again.</source>
         <translation>Die Verbindung ist abgebrochen. Gehen Sie näher heran und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="89"/>
+        <location filename="../app/core/StickMessages.cpp" line="96"/>
         <source>What the stick stored differs from what was sent. Send again.</source>
         <translation>Was der Stick gespeichert hat, weicht vom Gesendeten ab. Senden Sie erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="91"/>
+        <location filename="../app/core/StickMessages.cpp" line="98"/>
         <source>The stick stopped answering. Move closer and try again.</source>
         <translation>Der Stick antwortet nicht mehr. Gehen Sie näher heran und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="93"/>
+        <location filename="../app/core/StickMessages.cpp" line="100"/>
         <source>Sending was cancelled.</source>
         <translation>Das Senden wurde abgebrochen.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="113"/>
+        <location filename="../app/core/StickMessages.cpp" line="120"/>
         <source>Starting…</source>
         <translation>Wird gestartet…</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="115"/>
+        <location filename="../app/core/StickMessages.cpp" line="122"/>
         <source>Looking for your stick…</source>
         <translation>Ihr Stick wird gesucht…</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="119"/>
+        <location filename="../app/core/StickMessages.cpp" line="126"/>
         <source>Look at the stick&apos;s display</source>
         <translation>Sehen Sie auf das Display des Sticks</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="123"/>
+        <location filename="../app/core/StickMessages.cpp" line="130"/>
         <source>Connected</source>
         <translation>Verbunden</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="125"/>
+        <location filename="../app/core/StickMessages.cpp" line="132"/>
         <source>Preparing…</source>
         <translation>Wird vorbereitet…</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="127"/>
+        <location filename="../app/core/StickMessages.cpp" line="134"/>
         <source>Sending…</source>
         <translation>Wird gesendet…</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="129"/>
+        <location filename="../app/core/StickMessages.cpp" line="136"/>
         <source>Checking on the stick…</source>
         <translation>Wird auf dem Stick geprüft…</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="131"/>
+        <location filename="../app/core/StickMessages.cpp" line="138"/>
         <source>Not connected</source>
         <translation>Nicht verbunden</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="133"/>
+        <location filename="../app/core/StickMessages.cpp" line="140"/>
         <source>Released — the stick is free for your iPad</source>
         <translation>Freigegeben — der Stick ist frei für Ihr iPad</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="145"/>
+        <location filename="../app/core/StickMessages.cpp" line="152"/>
         <source>Securing the connection. If asked for a code, type the 6 digits on the stick&apos;s display.</source>
         <translation>Die Verbindung wird gesichert. Werden Sie nach einem Code gefragt, geben Sie die 6 Ziffern vom Display des Sticks ein.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="148"/>
+        <location filename="../app/core/StickMessages.cpp" line="155"/>
         <source>Connecting…</source>
         <translation>Wird verbunden…</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="157"/>
+        <location filename="../app/core/StickMessages.cpp" line="164"/>
         <source>SD card · %1 free</source>
         <translation>SD-Karte · %1 frei</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="158"/>
+        <location filename="../app/core/StickMessages.cpp" line="165"/>
         <source>Stick memory · %1 free</source>
         <translation>Stick-Speicher · %1 frei</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="162"/>
+        <location filename="../app/core/StickMessages.cpp" line="169"/>
         <source>Not embroidery files, so not sent: %1. The stick takes DST, EXP, PES, JEF, VP3 and the other machine formats.</source>
         <translation>Keine Stickdateien, daher nicht gesendet: %1. Der Stick nimmt DST, EXP, PES, JEF, VP3 und die anderen Maschinenformate.</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="170"/>
+        <location filename="../app/core/StickMessages.cpp" line="177"/>
         <source>%1: same name on the stick as another file</source>
         <translation>%1: auf dem Stick gleicher Name wie eine andere Datei</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="175"/>
+        <location filename="../app/core/StickMessages.cpp" line="182"/>
         <source>The file could not be read. Is it still where it was?</source>
         <translation>Die Datei konnte nicht gelesen werden. Liegt sie noch dort, wo sie war?</translation>
     </message>
     <message>
-        <location filename="../app/core/StickMessages.cpp" line="181"/>
+        <location filename="../app/core/StickMessages.cpp" line="188"/>
+        <source>1 stitch</source>
+        <translation>1 Stich</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="189"/>
+        <source>%1 stitches</source>
+        <translation>%1 Stiche</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="191"/>
+        <source>1 colour</source>
+        <translation>1 Farbe</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="191"/>
+        <source>%1 colours</source>
+        <translation>%1 Farben</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="192"/>
+        <source>%1 × %2 mm · %3 · %4</source>
+        <translation>%1 × %2 mm · %3 · %4</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="200"/>
+        <source>%1 is cut short: it ends after %2 bytes, before its %3 design does. The machine may not read it.</source>
+        <translation>%1 ist unvollständig: Die Datei endet nach %2 Bytes, vor dem Ende ihres %3-Motivs. Die Maschine kann sie womöglich nicht lesen.</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="203"/>
+        <source>%1 is not what its name says: it holds no %2 design. The machine may not read it.</source>
+        <translation>%1 ist nicht, was der Name sagt: Die Datei enthält kein %2-Motiv. Die Maschine kann sie womöglich nicht lesen.</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="208"/>
+        <source>%1 is %2 × %3 mm, larger than your hoop (%4 mm).</source>
+        <translation>%1 ist %2 × %3 mm groß, größer als Ihr Stickrahmen (%4 mm).</translation>
+    </message>
+    <message>
+        <location filename="../app/core/StickMessages.cpp" line="218"/>
         <source>1 byte</source>
         <translation>1 Byte</translation>
     </message>
@@ -610,7 +686,7 @@
 <context>
     <name>StickModel</name>
     <message>
-        <location filename="../app/core/StickModel.cpp" line="137"/>
+        <location filename="../app/core/StickModel.cpp" line="164"/>
         <source>No longer found, so no longer queued: %1</source>
         <translation>Nicht mehr gefunden, daher nicht mehr in der Warteschlange: %1</translation>
     </message>

@@ -5,6 +5,7 @@ const QString menuBarKey = QStringLiteral("menuBar");
 const QString lastIDKey = QStringLiteral("stick.lastID");
 const QString confirmedIDsKey = QStringLiteral("stick.confirmedIDs");
 const QString queuedPathsKey = QStringLiteral("queue.paths");
+const QString largestHoopKey = QStringLiteral("hoop.largest");
 } // namespace
 
 AppSettings::AppSettings()
@@ -61,4 +62,15 @@ void AppSettings::setQueuedPaths(const QStringList& paths) {
         m_settings.setValue(queuedPathsKey, paths);
     // At once rather than at exit: a crash must not take the queue with it.
     m_settings.sync();
+}
+
+std::optional<HoopSize> AppSettings::largestHoop() const {
+    return HoopSize::parse(m_settings.value(largestHoopKey).toString());
+}
+
+void AppSettings::setLargestHoop(const std::optional<HoopSize>& hoop) {
+    if (hoop)
+        m_settings.setValue(largestHoopKey, hoop->key());
+    else
+        m_settings.remove(largestHoopKey);
 }

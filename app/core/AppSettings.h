@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/core/HoopSize.h"
+
 #include <QSet>
 #include <QSettings>
 #include <QStringList>
@@ -30,6 +32,10 @@ public:
     // queue so that neither quitting nor a crash loses one.
     QStringList queuedPaths() const;
     void setQueuedPaths(const QStringList& paths);
+
+    // The largest hoop of the person's machine ("hoop.largest"); none, the default, for no limit.
+    std::optional<HoopSize> largestHoop() const;
+    void setLargestHoop(const std::optional<HoopSize>& hoop);
 
 private:
     mutable QSettings m_settings;

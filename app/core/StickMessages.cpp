@@ -1,5 +1,8 @@
 #include "app/core/StickMessages.h"
 
+#include "SendKit/designs/DesignReadError.h"
+#include "app/picture/DesignPreview.h"
+
 #include <QLocale>
 
 #include <limits>
@@ -9,6 +12,10 @@
 namespace {
 
 template <class> inline constexpr bool alwaysFalse = false;
+
+int wholeMillimetres(int tenths) {
+    return (tenths + 9) / 10;
+}
 
 } // namespace
 
@@ -173,6 +180,36 @@ QString StickMessages::sameNameNotice(const QStringList& fileNames) {
 
 QString StickMessages::unreadableFileMessage() {
     return tr("The file could not be read. Is it still where it was?");
+}
+
+QString StickMessages::designFigures(const DesignPreview& preview) {
+    const QLocale locale;
+    const QString stitches = preview.stitches == 1
+                                 ? tr("1 stitch")
+                                 : tr("%1 stitches").arg(locale.toString(preview.stitches));
+    const QString colors =
+        preview.colors == 1 ? tr("1 colour") : tr("%1 colours").arg(preview.colors);
+    return tr("%1 × %2 mm · %3 · %4")
+        .arg(wholeMillimetres(preview.size.width()))
+        .arg(wholeMillimetres(preview.size.height()))
+        .arg(stitches, colors);
+}
+
+QString StickMessages::designProblem(const DesignReadError& error) {
+    if (error.kind() == DesignReadError::Kind::cutShort)
+        return tr("%1 is cut short: it ends after %2 bytes, before its %3 design does. The "
+                  "machine may not read it.")
+            .arg(error.fileName(), QLocale().toString(qint64(error.length())), error.format());
+    return tr("%1 is not what its name says: it holds no %2 design. The machine may not read it.")
+        .arg(error.fileName(), error.format());
+}
+
+QString StickMessages::hoopWarning(const QString& fileName, QSize design, const HoopSize& hoop) {
+    return tr("%1 is %2 × %3 mm, larger than your hoop (%4 mm).")
+        .arg(fileName)
+        .arg(wholeMillimetres(design.width()))
+        .arg(wholeMillimetres(design.height()))
+        .arg(hoop.text());
 }
 
 QString StickMessages::byteCount(quint64 bytes) {

@@ -3,9 +3,11 @@
 #include "SendKit/StickError.h"
 #include "SendKit/bluetooth/StickConnectPhase.h"
 #include "SendKit/protocol/StickInfo.h"
+#include "app/core/HoopSize.h"
 #include "app/core/Step.h"
 
 #include <QCoreApplication>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +16,9 @@
 
 // The texts the application shows the user about the stick: what went wrong, how much room is
 // left, and which dropped files were not taken. Built in the current locale every time.
+class DesignReadError;
+struct DesignPreview;
+
 class StickMessages {
     Q_DECLARE_TR_FUNCTIONS(StickMessages)
 
@@ -38,6 +43,14 @@ public:
     // name on the stick.
     static QString sameNameNotice(const QStringList& fileNames);
     static QString unreadableFileMessage();
+
+    // "212 × 148 mm · 12,345 stitches · 3 colours": the size in whole millimetres, rounded up, so
+    // that a design said to be as large as a hoop fits it.
+    static QString designFigures(const DesignPreview& preview);
+    // Why a design file cannot be read as the format its name promises.
+    static QString designProblem(const DesignReadError& error);
+    // The warning for a design of that size (0.1 mm) larger than the hoop.
+    static QString hoopWarning(const QString& fileName, QSize design, const HoopSize& hoop);
 
     // A size in decimal units with one decimal, the way the desktop's file manager shows it.
     static QString byteCount(quint64 bytes);

@@ -22,6 +22,7 @@
 #include <QPromise>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -74,6 +75,31 @@ void logLine(const QString& line) {
     StickLog::write([&] { return line; });
 }
 
+// Stores the value; true when it differs from the one it replaces.
+template <class T> bool change(T& field, T value) {
+    if (field == value)
+        return false;
+    field = std::move(value);
+    return true;
+}
+
+// Runs the work on a worker thread and awaits its value (or its exception) on the event loop.
+template <class T> QCoro::Task<T> onWorker(std::function<T()> work) {
+    auto promise = std::make_shared<QPromise<T>>();
+    QFuture<T> future = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, work = std::move(work)] {
+        try {
+            promise->addResult(work());
+        } catch (...) {
+            promise->setException(std::current_exception());
+        }
+        promise->finish();
+    });
+    auto working = Executor::awaitWorker(std::move(future));
+    co_return co_await std::move(working);
+}
+
 } // namespace
 
 StickModel::StickModel(StickCentral& central, Clock& clock, Journal& journal, AppSettings& settings,
@@ -90,6 +116,7 @@ StickModel::StickModel(StickCentral& central, Clock& clock, Journal& journal, Ap
     m_central.platform().setPairingPrompt(m_pairing);
     m_statusLine = StickMessages::statusLine(m_step, m_info);
     restoreQueue();
+    updateQueuedDesigns();
 }
 
 StickModel::~StickModel() {
@@ -234,7 +261,7 @@ void StickModel::accept(const QList<QUrl>& urls) {
                         .arg(queuedNames().join(u", ")));
 
     if (m_step.is<Step::Ready>() || m_step.is<Step::Replace>() || m_step.is<Step::Done>()) {
-        send(false);
+        runWork([this](std::stop_token stop) { return sendUnlessWarned(stop); });
     } else if (m_step.is<Step::Failed>() || m_step.is<Step::Released>()) {
         reconnect();
     }
@@ -533,7 +560,81 @@ QCoro::Task<void> StickModel::followStateChanges(std::shared_ptr<StickSession> s
 
 void StickModel::sendQueuedIfReady() {
     if (!m_queued.isEmpty() && m_step.is<Step::Ready>())
-        send(false);
+        runWork([this](std::stop_token stop) { return sendUnlessWarned(stop); });
+}
+
+QCoro::Task<void> StickModel::lookAtQueue() {
+    QPointer<StickModel> self(this);
+    QStringList stale;
+    for (const QUrl& url : m_queued) {
+        const QString path = url.toLocalFile();
+        const QFileInfo file(path);
+        const auto look = m_looks.constFind(path);
+        if (look == m_looks.cend() || look->size != file.size() ||
+            look->modified != file.lastModified())
+            stale << path;
+    }
+    if (stale.isEmpty())
+        co_return;
+    auto reading = onWorker<QList<Look>>([stale] {
+        QList<Look> looks;
+        for (const QString& path : stale) {
+            // Taken before reading: a file changed meanwhile is read again next time.
+            const QFileInfo file(path);
+            looks << Look{file.size(), file.lastModified(), DesignPreview::read(path)};
+        }
+        return looks;
+    });
+    const QList<Look> looks = co_await std::move(reading);
+    if (!self)
+        co_return;
+    for (qsizetype i = 0; i < stale.size(); ++i)
+        m_looks.insert(stale[i], looks[i]);
+    updateQueuedDesigns();
+}
+
+QCoro::Task<void> StickModel::sendUnlessWarned(std::stop_token stop) {
+    QPointer<StickModel> self(this);
+    const qint64 generation = m_generation;
+    auto looking = lookAtQueue();
+    co_await std::move(looking);
+    if (!isCurrent(self, generation) || stop.stop_requested())
+        co_return;
+    const bool warned =
+        std::any_of(m_queuedDesigns.cbegin(), m_queuedDesigns.cend(),
+                    [](const QueuedDesign& design) { return !design.warning.isEmpty(); });
+    if (warned) {
+        setStep(Step::Ready{});
+        co_return;
+    }
+    auto sending = sendFlow(false, stop);
+    co_await std::move(sending);
+}
+
+void StickModel::keepThumbnails(const QList<QueuedDesign>& sent) {
+    for (const QueuedDesign& design : sent) {
+        if (!design.preview || design.preview->picture.isNull())
+            continue;
+        for (const StickFileEntry& file : m_stickFiles) {
+            if (file.name().compare(design.name, Qt::CaseInsensitive) == 0)
+                m_thumbnails.store(file, design.preview->picture);
+        }
+    }
+    emit thumbnailsChanged();
+}
+
+QImage StickModel::thumbnail(const StickDesign& design) const {
+    for (const StickFileEntry& file : design.stitchFiles) {
+        const QImage picture = m_thumbnails.find(file);
+        if (!picture.isNull())
+            return picture;
+    }
+    return {};
+}
+
+void StickModel::setLargestHoop(const std::optional<HoopSize>& hoop) {
+    m_settings.setLargestHoop(hoop);
+    updateQueuedDesigns();
 }
 
 void StickModel::restartIdleTimer() {
@@ -630,18 +731,8 @@ QCoro::Task<QList<StickFile>> StickModel::prepareFiles() {
     // A stick that tells no limit still takes no more than its 32-bit sizes can say.
     const quint64 limit = m_info && m_info->maxFileSize != 0 ? m_info->maxFileSize
                                                              : std::numeric_limits<quint32>::max();
-    auto promise = std::make_shared<QPromise<QList<StickFile>>>();
-    QFuture<QList<StickFile>> future = promise->future();
-    promise->start();
-    QThreadPool::globalInstance()->start([promise, paths, limit] {
-        try {
-            promise->addResult(StickFileBatch(paths).read(limit));
-        } catch (...) {
-            promise->setException(std::current_exception());
-        }
-        promise->finish();
-    });
-    auto reading = Executor::awaitWorker(std::move(future));
+    auto reading =
+        onWorker<QList<StickFile>>([paths, limit] { return StickFileBatch(paths).read(limit); });
     co_return co_await std::move(reading);
 }
 
@@ -667,6 +758,12 @@ QCoro::Task<void> StickModel::sendFlow(bool overwrite, std::stop_token stop) {
                 model->m_inhibitor.release();
         }
     } activity{self};
+
+    // The previews, for the done card and the stick's file list, come from the files as sent.
+    auto looking = lookAtQueue();
+    co_await std::move(looking);
+    if (!isCurrent(self, generation))
+        co_return;
 
     QList<StickFile> files;
     std::exception_ptr error;
@@ -719,11 +816,16 @@ QCoro::Task<void> StickModel::sendFlow(bool overwrite, std::stop_token stop) {
         m_journal.write(QStringLiteral("stick send ok: %1 to %2 in %3 s")
                             .arg(stored.join(u", "), receipt.stickName)
                             .arg(receipt.seconds, 0, 'f', 1));
+        const QList<QueuedDesign> sent = m_queuedDesigns;
+        if (change(m_sentDesigns, sent))
+            emit sentDesignsChanged();
         setQueued({});
         m_preparedFiles.reset();
         setStep(Step::Done{receipt});
         auto listing = listFlow();
         co_await std::move(listing);
+        if (isCurrent(self, generation))
+            keepThumbnails(sent);
         co_return;
     }
 
@@ -869,18 +971,6 @@ QCoro::Task<void> StickModel::deleteFlow(QStringList names, qint64 generation) {
 
 // ---- observed fields ----
 
-namespace {
-
-// Stores the value; true when it differs from the one it replaces.
-template <class T> bool change(T& field, T value) {
-    if (field == value)
-        return false;
-    field = std::move(value);
-    return true;
-}
-
-} // namespace
-
 void StickModel::setStep(Step step) {
     if (change(m_step, std::move(step))) {
         emit stepChanged();
@@ -933,6 +1023,34 @@ void StickModel::setQueued(QList<QUrl> queued) {
         paths << url.toLocalFile();
     m_settings.setQueuedPaths(paths);
     emit queuedChanged();
+    updateQueuedDesigns();
+}
+
+void StickModel::updateQueuedDesigns() {
+    const std::optional<HoopSize> hoop = m_settings.largestHoop();
+    QList<QueuedDesign> designs;
+    QHash<QString, Look> looks;
+    for (const QUrl& url : m_queued) {
+        const QString path = url.toLocalFile();
+        QueuedDesign design{StickFileBatch::stickName(localPath(url)), {}, {}, {}};
+        if (const auto look = m_looks.constFind(path); look != m_looks.cend()) {
+            looks.insert(path, *look);
+            design.preview = look->preview;
+        }
+        if (design.preview && design.preview->problem) {
+            design.warning = StickMessages::designProblem(*design.preview->problem);
+        } else if (design.preview) {
+            design.figures = StickMessages::designFigures(*design.preview);
+            if (hoop && !hoop->fits(design.preview->size))
+                design.warning =
+                    StickMessages::hoopWarning(design.name, design.preview->size, *hoop);
+        }
+        designs << design;
+    }
+    // Only the queued files' previews are kept.
+    m_looks = std::move(looks);
+    if (change(m_queuedDesigns, std::move(designs)))
+        emit queuedDesignsChanged();
 }
 
 void StickModel::setNotice(QString notice) {

@@ -9,11 +9,17 @@
 #include "SendKit/send/StickFile.h"
 #include "SendKit/send/StickSendPhase.h"
 #include "app/core/DotState.h"
+#include "app/core/HoopSize.h"
 #include "app/core/PairingQuestion.h"
+#include "app/core/QueuedDesign.h"
 #include "app/core/Retry.h"
 #include "app/core/Step.h"
+#include "app/picture/DesignThumbnails.h"
 
 #include <QCoro/QCoroTask>
+#include <QDateTime>
+#include <QHash>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -58,6 +64,8 @@ class StickModel : public QObject {
     Q_PROPERTY(bool isDeleting READ isDeleting NOTIFY isDeletingChanged)
     Q_PROPERTY(QList<QUrl> queued READ queued NOTIFY queuedChanged)
     Q_PROPERTY(QStringList queuedNames READ queuedNames NOTIFY queuedChanged)
+    Q_PROPERTY(QList<QueuedDesign> queuedDesigns READ queuedDesigns NOTIFY queuedDesignsChanged)
+    Q_PROPERTY(QList<QueuedDesign> sentDesigns READ sentDesigns NOTIFY sentDesignsChanged)
     Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
     Q_PROPERTY(bool windowOpen READ windowOpen NOTIFY windowOpenChanged)
     Q_PROPERTY(bool hasSession READ hasSession NOTIFY hasSessionChanged)
@@ -96,6 +104,13 @@ public:
     const QList<QUrl>& queued() const { return m_queued; }
     // For each queued file, the name the stick stores it under.
     QStringList queuedNames() const;
+    // The queued files with their previews and warnings, in queue order. A file whose preview is
+    // still being read has none yet.
+    const QList<QueuedDesign>& queuedDesigns() const { return m_queuedDesigns; }
+    // The files of the last verified send, as they were queued.
+    const QList<QueuedDesign>& sentDesigns() const { return m_sentDesigns; }
+    // The picture of a design on the stick that this computer sent; null when there is none.
+    QImage thumbnail(const StickDesign& design) const;
     // A one-off message for an alert ("Not sent"); empty when there is none.
     QString notice() const { return m_notice; }
     bool windowOpen() const { return m_windowOpen; }
@@ -115,6 +130,8 @@ public:
     void accept(const QList<QUrl>& urls);
     // Asks the window for the file chooser (chooseFilesRequested); the chosen files go to accept.
     void chooseFiles();
+    // Queued files with a warning wait in the ready step until the person sends them anyway
+    // (send) or forgets them; the others go as soon as the stick is ready.
     // Sends the queue; with overwrite, "Replace" after the stick named files it already holds.
     void send(bool overwrite);
     // "Keep": the queue is dropped and the stick is ready again.
@@ -139,6 +156,9 @@ public:
     void setOpenMainWindow(std::function<void()> open);
     void openBluetoothSettings();
     void clearNotice();
+    // The largest hoop of the machine, none for no limit: kept in the settings, and the queue's
+    // warnings follow it.
+    void setLargestHoop(const std::optional<HoopSize>& hoop);
 
     // Answers to the open pairing question.
     void answerPasskey(quint32 passkey);
@@ -157,6 +177,10 @@ signals:
     void designsChanged();
     void isDeletingChanged();
     void queuedChanged();
+    void queuedDesignsChanged();
+    void sentDesignsChanged();
+    // A picture was kept for a design on the stick.
+    void thumbnailsChanged();
     void noticeChanged();
     void windowOpenChanged();
     void hasSessionChanged();
@@ -180,6 +204,9 @@ private:
     QCoro::Task<void> followStateChanges(std::shared_ptr<StickSession> session, qint64 generation,
                                          std::stop_token stop);
     void sendQueuedIfReady();
+    QCoro::Task<void> lookAtQueue();
+    QCoro::Task<void> sendUnlessWarned(std::stop_token stop);
+    void keepThumbnails(const QList<QueuedDesign>& sent);
     QCoro::Task<void> listFlow();
     QCoro::Task<QList<StickFile>> prepareFiles();
     QCoro::Task<void> sendFlow(bool overwrite, std::stop_token stop);
@@ -209,6 +236,7 @@ private:
     void setIsDeleting(bool deleting);
     void setQueued(QList<QUrl> queued);
     void restoreQueue();
+    void updateQueuedDesigns();
     void setNotice(QString notice);
     void updateDerived();
 
@@ -231,6 +259,17 @@ private:
     QList<StickDesign> m_designs;
     bool m_isDeleting = false;
     QList<QUrl> m_queued;
+    QList<QueuedDesign> m_queuedDesigns;
+    QList<QueuedDesign> m_sentDesigns;
+    // The previews of the queued files, read once per version of a file: a file is read again
+    // only when its size or modification time changed.
+    struct Look {
+        qint64 size = 0;
+        QDateTime modified;
+        std::optional<DesignPreview> preview;
+    };
+    QHash<QString, Look> m_looks;
+    DesignThumbnails m_thumbnails;
     QString m_notice;
     bool m_windowOpen = false;
     std::function<void()> m_openMainWindow;

@@ -37,6 +37,8 @@ SettingsDialog& AppShell::showPreferences() {
         m_preferences = new SettingsDialog(m_settings, m_trayAvailable, m_window.get());
         m_preferences->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_preferences, &SettingsDialog::menuBarChanged, m_tray.get(), &TrayItem::setShown);
+        connect(m_preferences, &SettingsDialog::largestHoopChanged, &m_model,
+                [this](const std::optional<HoopSize>& hoop) { m_model.setLargestHoop(hoop); });
     }
     m_preferences->show();
     m_preferences->raise();

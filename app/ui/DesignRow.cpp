@@ -15,14 +15,26 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-DesignRow::DesignRow(StickDesign design, QWidget* parent)
+namespace {
+constexpr int thumbnailSide = 32;
+} // namespace
+
+DesignRow::DesignRow(StickDesign design, const QImage& thumbnail, QWidget* parent)
     : QWidget(parent)
-    , m_design(std::move(design)) {
+    , m_design(std::move(design))
+    , m_showsThumbnail(!thumbnail.isNull()) {
     auto* symbol = new QLabel;
-    symbol->setPixmap(
-        m_design.isOrphan()
-            ? Artwork::page(24, Look::secondary(this), false, Artwork::PageMark::Ellipsis)
-            : Artwork::page(24, Look::accent(), true, Artwork::PageMark::None));
+    if (m_showsThumbnail) {
+        symbol->setPixmap(Look::picture(thumbnail, thumbnailSide));
+    } else {
+        symbol->setPixmap(
+            m_design.isOrphan()
+                ? Artwork::page(24, Look::secondary(this), false, Artwork::PageMark::Ellipsis)
+                : Artwork::page(24, Look::accent(), true, Artwork::PageMark::None));
+        // Rows with and without a picture keep their names in one column.
+        symbol->setFixedWidth(thumbnailSide);
+        symbol->setAlignment(Qt::AlignCenter);
+    }
 
     auto* name = new QLabel(m_design.name);
     name->setTextFormat(Qt::PlainText);

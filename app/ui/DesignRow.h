@@ -2,15 +2,20 @@
 
 #include "SendKit/files/StickDesign.h"
 
+#include <QImage>
 #include <QWidget>
 
-// One design on the stick: its symbol, name, a tag per file, total size and age, and the ways to
-// delete it (the trash button and the context menu). It only asks; the window confirms.
+// One design on the stick: its symbol (or the picture kept when this computer sent it), name, a tag
+// per file, total size and age, and the ways to delete it (the trash button and the context menu).
+// It only asks; the window confirms.
 class DesignRow : public QWidget {
     Q_OBJECT
 
 public:
-    DesignRow(StickDesign design, QWidget* parent = nullptr);
+    // A null thumbnail shows the design's symbol.
+    DesignRow(StickDesign design, const QImage& thumbnail = {}, QWidget* parent = nullptr);
+
+    bool showsThumbnail() const { return m_showsThumbnail; }
 
     const StickDesign& design() const { return m_design; }
     // The line under the name: tags, size and age, as shown.
@@ -25,4 +30,5 @@ protected:
 private:
     StickDesign m_design;
     QString m_detail;
+    bool m_showsThumbnail = false;
 };

@@ -45,6 +45,7 @@ FilesSection::FilesSection(StickModel& model, QWidget* parent)
     connect(&m_model, &StickModel::designsChanged, this, &FilesSection::rebuild);
     connect(&m_model, &StickModel::listFailedChanged, this, &FilesSection::rebuild);
     connect(&m_model, &StickModel::isDeletingChanged, this, &FilesSection::rebuild);
+    connect(&m_model, &StickModel::thumbnailsChanged, this, &FilesSection::rebuild);
     connect(&m_model, &StickModel::infoChanged, this, &FilesSection::refreshVisibility);
     connect(&m_model, &StickModel::stepChanged, this, &FilesSection::refreshVisibility);
     rebuild();
@@ -76,7 +77,7 @@ void FilesSection::rebuild() {
         for (const StickDesign& design : designs) {
             if (!query.isEmpty() && !design.name.contains(query, Qt::CaseInsensitive))
                 continue;
-            auto* row = new DesignRow(design);
+            auto* row = new DesignRow(design, m_model.thumbnail(design));
             row->setEnabled(!m_model.isDeleting());
             connect(row, &DesignRow::deleteRequested, this, &FilesSection::deleteRequested);
             rows->addWidget(row);

@@ -1,6 +1,7 @@
 #include "app/ui/Look.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 
@@ -59,4 +60,17 @@ void Look::makeLink(QPushButton* button) {
     palette.setColor(QPalette::ButtonText, accent());
     button->setPalette(palette);
     button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; }"));
+}
+
+QPixmap Look::picture(const QImage& image, int side) {
+    const qreal density = 2;
+    QPixmap pixmap = QPixmap::fromImage(image.scaled(
+        int(side * density), int(side * density), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(density);
+    QPainter painter(&pixmap);
+    QColor edge = Qt::black;
+    edge.setAlphaF(0.15);
+    painter.setPen(QPen(edge, 1));
+    painter.drawRect(QRectF(0.5, 0.5, side - 1, side - 1));
+    return pixmap;
 }

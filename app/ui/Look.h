@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
+#include <QPixmap>
 #include <QString>
 
 class QLabel;
@@ -22,4 +24,6 @@ public:
     static void makeCaption(QWidget* widget);
     static void makeTitle(QWidget* widget);
     static void makeLink(QPushButton* button);
+    // A design's picture shown side pixels square, framed, sharp on screens of twice the density.
+    static QPixmap picture(const QImage& image, int side);
 };

@@ -75,9 +75,10 @@ StepCard::StepCard(StickModel& model, QWidget* parent)
     , m_model(model) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
-    for (auto signal : {&StickModel::stepChanged, &StickModel::sticksChanged,
-                        &StickModel::searchedLongChanged, &StickModel::infoChanged,
-                        &StickModel::queuedChanged, &StickModel::pairingQuestionChanged})
+    for (auto signal :
+         {&StickModel::stepChanged, &StickModel::sticksChanged, &StickModel::searchedLongChanged,
+          &StickModel::infoChanged, &StickModel::queuedChanged, &StickModel::queuedDesignsChanged,
+          &StickModel::sentDesignsChanged, &StickModel::pairingQuestionChanged})
         connect(&m_model, signal, this, &StepCard::refresh);
     refresh();
 }
@@ -257,13 +258,21 @@ void StepCard::buildReady(QVBoxLayout* box) {
         row->addWidget(Look::label(*note), 1);
         box->addLayout(row);
     }
-    const QStringList waiting = m_model.queuedNames();
-    QLabel* status = Look::label(
-        waiting.isEmpty() ? tr("Ready. Drop embroidery files on this window to send them.")
-                          : tr("Waiting: %1").arg(joined(waiting)));
-    if (waiting.isEmpty())
+    const QList<QueuedDesign>& waiting = m_model.queuedDesigns();
+    if (waiting.isEmpty()) {
+        QLabel* status =
+            Look::label(tr("Ready. Drop embroidery files on this window to send them."));
         Look::makeSecondary(status);
-    box->addWidget(status);
+        box->addWidget(status);
+    } else {
+        // Files wait here when one of them needs a look first (or while their previews are read).
+        box->addWidget(Look::label(tr("Waiting to be sent:")));
+        addDesigns(box, waiting);
+        QHBoxLayout* row = addButtonRow(box);
+        addButton(row, tr("Send"), [this] { m_model.send(false); })->setDefault(true);
+        addButton(row, tr("Cancel"), [this] { m_model.forgetQueuedFiles(); });
+        row->addStretch();
+    }
 
     // The drop zone: the whole window takes drops; this says so and offers the chooser.
     auto* zone = new QFrame;
@@ -317,6 +326,54 @@ void StepCard::buildDone(QVBoxLayout* box, const Step::Done& done) {
     box->addLayout(row);
     box->addWidget(
         Look::label(tr("Verified: the stick read it back unchanged. The machine sees it now.")));
+    QList<QueuedDesign> drawn;
+    for (const QueuedDesign& design : m_model.sentDesigns())
+        if (design.preview && !design.preview->picture.isNull())
+            drawn << design;
+    addDesigns(box, drawn);
+}
+
+// A row per design: its picture (or a page symbol), its name, its figures and its warning.
+void StepCard::addDesigns(QVBoxLayout* box, const QList<QueuedDesign>& designs) {
+    constexpr int side = 56;
+    for (const QueuedDesign& design : designs) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(12);
+        auto* picture = new QLabel;
+        picture->setFixedSize(side, side);
+        picture->setAlignment(Qt::AlignCenter);
+        if (design.preview && !design.preview->picture.isNull())
+            picture->setPixmap(Look::picture(design.preview->picture, side));
+        else
+            picture->setPixmap(
+                Artwork::page(28, Look::secondary(this), false, Artwork::PageMark::None));
+        row->addWidget(picture, 0, Qt::AlignTop);
+        auto* texts = new QVBoxLayout;
+        texts->setSpacing(2);
+        auto* name = new QLabel(design.name);
+        name->setTextFormat(Qt::PlainText);
+        texts->addWidget(name);
+        if (!design.figures.isEmpty()) {
+            QLabel* figures = Look::label(design.figures);
+            Look::makeCallout(figures);
+            Look::makeSecondary(figures);
+            texts->addWidget(figures);
+        }
+        if (!design.warning.isEmpty()) {
+            auto* warningRow = new QHBoxLayout;
+            warningRow->setSpacing(6);
+            auto* symbol = new QLabel;
+            symbol->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+            warningRow->addWidget(symbol, 0, Qt::AlignTop);
+            QLabel* warning = Look::label(design.warning);
+            Look::makeCallout(warning);
+            warningRow->addWidget(warning, 1);
+            texts->addLayout(warningRow);
+        }
+        texts->addStretch();
+        row->addLayout(texts, 1);
+        box->addLayout(row);
+    }
 }
 
 void StepCard::buildFailed(QVBoxLayout* box, const Step::Failed& failed) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/QueuedDesign.h"
 #include "app/core/Step.h"
 
 #include <QFrame>
@@ -33,6 +34,7 @@ private:
     void buildDone(QVBoxLayout* box, const Step::Done& done);
     void buildFailed(QVBoxLayout* box, const Step::Failed& failed);
     void buildPairing(QVBoxLayout* box);
+    void addDesigns(QVBoxLayout* box, const QList<QueuedDesign>& designs);
     void showFraction(double fraction);
 
     StickModel& m_model;

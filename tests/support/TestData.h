@@ -4,6 +4,7 @@
 #include "SendKit/protocol/StickEvent.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -15,6 +16,22 @@ inline QByteArray patternBytes(qsizetype size, int seed = 0) {
     for (qsizetype i = 0; i < size; ++i)
         bytes[i] = char((i * 31 + i / 251 + seed) & 0xFF);
     return bytes;
+}
+
+// A DST design of at least the given bytes: its 512-byte header, then stitches of 8.1 mm that run
+// steps.width() to the right, steps.height() up and back again, until the size is reached, then the
+// end record. Its extents are steps × 81 in 0.1 mm.
+inline QByteArray tajimaDesign(qsizetype size = 800, QSize steps = {2, 2}) {
+    QByteArray bytes("LA:test");
+    bytes.resize(512, ' ');
+    // The third byte of a record: 0x03 always, then +81 x (0x04), -81 x (0x08), +81 y (0x20),
+    // -81 y (0x10).
+    QByteArray round;
+    round += QByteArray(steps.width(), '\x04') + QByteArray(steps.height(), '\x20') +
+             QByteArray(steps.width(), '\x08') + QByteArray(steps.height(), '\x10');
+    for (qsizetype at = 0; bytes.size() + 3 < size || at < round.size(); ++at)
+        bytes += QByteArray("\0\0", 2) + char(round[at % round.size()] | 0x03);
+    return bytes + QByteArray("\0\0\xF3", 3);
 }
 
 // The StickError the call fails with; none when it succeeds.

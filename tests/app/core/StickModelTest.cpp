@@ -7,9 +7,12 @@
 #include "app/core/Journal.h"
 #include "app/core/SleepInhibitor.h"
 #include "app/core/StickMessages.h"
+#include "app/picture/DesignThumbnails.h"
+#include "support/TestData.h"
 #include "support/TestHarness.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -53,7 +56,7 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return step().is<Step::Ready>(); }));
         harness.advance(1s); // the file list
     }
-    QUrl localFile(const QString& name, const QByteArray& data = QByteArray(800, 'x')) {
+    QUrl localFile(const QString& name, const QByteArray& data = tajimaDesign()) {
         QFile file(folder.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(data);
@@ -71,6 +74,7 @@ protected:
     // Before the settings open: nothing of a test may reach the real home.
     bool settingsInFolder = [this] {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path()));
         return true;
     }();
     std::shared_ptr<LoopbackStick> stick = LoopbackStick::create(u"Atelier"_qs);
@@ -98,7 +102,16 @@ TEST_F(StickModelTest, RunsTheWholeLifeOfAConnection) {
     ASSERT_TRUE(waitUntil([&] { return step().is<Step::Ready>(); }));
     EXPECT_EQ(model->statusLine(), u"Stick memory · 13.4 MB free"_qs);
 
+    // A file that is not what its name says waits with its sentence until sent anyway.
     model->accept({localFile(u"Rose.dst"_qs), localFile(u"Rose.pes"_qs)});
+    ASSERT_TRUE(waitUntil([&] { return model->queuedDesigns().value(1).preview.has_value(); }));
+    EXPECT_TRUE(step().is<Step::Ready>());
+    EXPECT_EQ(model->queuedDesigns().at(0).figures, u"17 × 17 mm · 95 stitches · 1 colour"_qs);
+    EXPECT_EQ(model->queuedDesigns().at(0).warning, QString());
+    EXPECT_EQ(model->queuedDesigns().at(1).warning,
+              u"Rose.pes is not what its name says: it holds no PES design. The machine may not "
+              "read it."_qs);
+    model->send(false);
     ASSERT_TRUE(waitUntil([&] { return step().is<Step::Done>(); }));
     EXPECT_TRUE(model->queued().isEmpty());
     EXPECT_EQ(stick->commitLog(), QStringList({u"Rose.dst"_qs, u"Rose.pes"_qs}));
@@ -143,7 +156,8 @@ TEST_F(StickModelTest, BluetoothThatMayNotBeUsedOffersTheSettings) {
 TEST_F(StickModelTest, ReplaceSendsThePreparedFilesAndKeepDropsTheQueue) {
     stick->store(u"Rose.dst"_qs, "old");
     connectConfirmed();
-    const QUrl rose = localFile(u"Rose.dst"_qs, "new stitches");
+    const QByteArray stitches = tajimaDesign(900);
+    const QUrl rose = localFile(u"Rose.dst"_qs, stitches);
     model->accept({rose});
     ASSERT_TRUE(waitUntil([&] { return step().is<Step::Replace>(); }));
     EXPECT_EQ(step().get<Step::Replace>()->names, QStringList{u"Rose.dst"_qs});
@@ -153,14 +167,14 @@ TEST_F(StickModelTest, ReplaceSendsThePreparedFilesAndKeepDropsTheQueue) {
     QFile::remove(rose.toLocalFile());
     model->send(true);
     ASSERT_TRUE(waitUntil([&] { return step().is<Step::Done>(); }));
-    EXPECT_EQ(stick->files().at(u"Rose.dst"_qs).data, "new stitches");
+    EXPECT_EQ(stick->files().at(u"Rose.dst"_qs).data, stitches);
 
     model->accept({localFile(u"Rose.dst"_qs)});
     ASSERT_TRUE(waitUntil([&] { return step().is<Step::Replace>(); }));
     model->keepExisting();
     EXPECT_TRUE(step().is<Step::Ready>());
     EXPECT_TRUE(model->queued().isEmpty());
-    EXPECT_EQ(stick->files().at(u"Rose.dst"_qs).data, "new stitches");
+    EXPECT_EQ(stick->files().at(u"Rose.dst"_qs).data, stitches);
 }
 
 TEST_F(StickModelTest, NamesTheFilesOfABatchThatWereLeftOutAndKeepsTheRestAcrossARestart) {
@@ -180,6 +194,56 @@ TEST_F(StickModelTest, NamesTheFilesOfABatchThatWereLeftOutAndKeepsTheRestAcross
     connectConfirmed();
     EXPECT_TRUE(waitUntil([&] { return step().is<Step::Done>(); }));
     EXPECT_TRUE(settings.queuedPaths().isEmpty());
+}
+
+TEST_F(StickModelTest, ADesignLargerThanTheHoopEitherWayRoundWaitsWithAWarning) {
+    connectConfirmed();
+    const QUrl wide = localFile(u"Wide.dst"_qs, tajimaDesign(800, {26, 10}));
+    // Without a hoop chosen there is no limit.
+    model->accept({wide});
+    ASSERT_TRUE(waitUntil([&] { return step().is<Step::Done>(); }));
+    EXPECT_EQ(model->sentDesigns().at(0).figures, u"211 × 81 mm · 95 stitches · 1 colour"_qs);
+    // The picture of the sent design is kept for the stick's file list.
+    ASSERT_TRUE(waitUntil([&] { return !model->designs().isEmpty(); }));
+    EXPECT_FALSE(model->thumbnail(model->designs().front()).isNull());
+
+    model->setLargestHoop(HoopSize{130, 180});
+    EXPECT_EQ(settings.largestHoop(), (HoopSize{130, 180}));
+    model->accept({wide});
+    ASSERT_TRUE(waitUntil([&] { return !model->queuedDesigns().at(0).warning.isEmpty(); }));
+    EXPECT_TRUE(step().is<Step::Ready>());
+    EXPECT_EQ(model->queuedDesigns().at(0).warning,
+              u"Wide.dst is 211 × 81 mm, larger than your hoop (130 × 180 mm)."_qs);
+    // Turned by a quarter it fits a hoop of 150 × 240.
+    model->setLargestHoop(HoopSize{150, 240});
+    EXPECT_EQ(model->queuedDesigns().at(0).warning, QString());
+    model->setLargestHoop(HoopSize{240, 150});
+    EXPECT_EQ(model->queuedDesigns().at(0).warning, QString());
+}
+
+TEST(DesignThumbnailsTest, APictureBelongsToOneVersionOfAStoredFileAndTheOldestGo) {
+    QTemporaryDir folder;
+    QImage picture(128, 128, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const StickFileEntry rose(u"Rose.dst"_qs, 900, 1'700'000'000);
+    const StickFileEntry newer(u"Rose.dst"_qs, 900, 1'700'000'100);
+    {
+        DesignThumbnails thumbnails(folder.path(), 2);
+        thumbnails.store(rose, picture);
+        EXPECT_EQ(thumbnails.find(rose).size(), QSize(64, 64));
+        EXPECT_TRUE(thumbnails.find(newer).isNull());
+        thumbnails.store(StickFileEntry(u"Tulip.dst"_qs, 900, 1), picture);
+        thumbnails.store(newer, picture);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+        EXPECT_FALSE(thumbnails.find(newer).isNull());
+    }
+    // A damaged picture is no picture.
+    for (const QString& name : QDir(folder.path()).entryList(QDir::Files)) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a picture");
+    }
+    EXPECT_TRUE(DesignThumbnails(folder.path(), 2).find(newer).isNull());
 }
 
 TEST_F(StickModelTest, AFailedSendOverAGoodConnectionKeepsItAndSendsAgain) {
@@ -283,7 +347,7 @@ protected:
 
 TEST_P(StickModelLostSendTest, AsksTheStickWhatHappenedAndLetsItGo) {
     connectConfirmed();
-    model->accept({localFile(u"Rose.dst"_qs, QByteArray(40'000, 'x'))});
+    model->accept({localFile(u"Rose.dst"_qs, tajimaDesign(40'000))});
     ASSERT_TRUE(waitUntil([&] { return step().is<Step::Failed>(); }, 60s));
     EXPECT_EQ(step().get<Step::Failed>()->retry, Retry::Reconnect);
     EXPECT_FALSE(model->hasSession());

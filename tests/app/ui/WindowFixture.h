@@ -70,10 +70,11 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Ready>(); }));
         harness.advance(std::chrono::seconds(1));
     }
-    QUrl localFile(const QString& name, qsizetype size = 800) {
+    // A file of a DST design, whatever its name says.
+    QUrl localFile(const QString& name, qsizetype size = 800, QSize steps = {2, 2}) {
         QFile file(folder.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(size, 'x'));
+        file.write(tajimaDesign(size, steps));
         return QUrl::fromLocalFile(file.fileName());
     }
 
@@ -108,6 +109,7 @@ protected:
     // Before the settings are made: they must never touch the real home folder.
     bool isolated = [this] {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path()));
         return true;
     }();
     std::shared_ptr<LoopbackStick> stick = LoopbackStick::create(QStringLiteral("Atelier"));

@@ -1,13 +1,17 @@
 #include "tests/app/ui/WindowFixture.h"
 
+#include "app/ui/DesignRow.h"
 #include "app/ui/FilesSection.h"
+#include "app/ui/SettingsDialog.h"
 #include "app/ui/StickHeader.h"
 #include "app/ui/WindowFooter.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
+#include <QTranslator>
 
 using namespace std::chrono_literals;
 
@@ -95,7 +99,7 @@ TEST_F(WindowTest, CardsFollowTheStepsOfAConnectionAndASend) {
     EXPECT_EQ(card(), u"Checking on the stick…"_qs);
     ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Done>(); }));
     EXPECT_EQ(card(), u"Sent: Leaf.dst\nVerified: the stick read it back unchanged. The machine "
-                      "sees it now."_qs);
+                      "sees it now.\nLeaf.dst\n17 × 17 mm · 99,829 stitches · 1 colour"_qs);
     harness.advance(1s);
     snap("done");
 
@@ -118,6 +122,70 @@ TEST_F(WindowTest, CardsFollowTheStepsOfAConnectionAndASend) {
               QStringList({u"Try again"_qs, u"Open Settings"_qs, u"Forget the files"_qs}));
     snap("failed");
 }
+
+// The previews of queued and sent designs, their warnings and the pictures in the stick's list,
+// in English and in German.
+class WindowPreviewTest : public WindowTest, public ::testing::WithParamInterface<QString> {
+protected:
+    WindowPreviewTest() {
+        if (GetParam() == u"en")
+            return;
+        // The window is made again so that its fixed texts speak the language too.
+        shell.reset();
+        EXPECT_TRUE(translator.load(u":/i18n/brindle-stick_%1.qm"_qs.arg(GetParam())));
+        QCoreApplication::installTranslator(&translator);
+        QLocale::setDefault(QLocale(GetParam()));
+        shell.emplace(*model, settings, journal, true);
+    }
+    ~WindowPreviewTest() override {
+        QCoreApplication::removeTranslator(&translator);
+        QLocale::setDefault(QLocale::c());
+    }
+    bool english() const { return GetParam() == u"en"; }
+    QStringList rowsWithPictures() {
+        QStringList names;
+        for (const DesignRow* row : window().files()->findChildren<DesignRow*>())
+            if (row->showsThumbnail())
+                names << row->design().name;
+        return names;
+    }
+
+    QTranslator translator;
+};
+
+TEST_P(WindowPreviewTest, DesignsShowTheirPicturesAndWaitWithAWarning) {
+    openConfirmed();
+    SettingsDialog& preferences = shell->showPreferences();
+    preferences.hoopChoice()->setCurrentIndex(1);
+    EXPECT_EQ(settings.largestHoop(), (HoopSize{100, 100}));
+    preferences.close();
+
+    QFile cut(folder.filePath(u"Short.dst"_qs));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(tajimaDesign().left(300));
+    cut.close();
+    model->accept({localFile(u"Wide.dst"_qs, 3000, {16, 5}),
+                   localFile(u"Leaf.dst"_qs, 2000, {8, 9}), QUrl::fromLocalFile(cut.fileName())});
+    ASSERT_TRUE(waitUntil([&] { return !model->queuedDesigns().at(2).warning.isEmpty(); }));
+    EXPECT_TRUE(model->step().is<Step::Ready>());
+    if (english()) {
+        EXPECT_TRUE(
+            card().contains(u"Wide.dst is 130 × 41 mm, larger than your hoop (100 × 100 mm)."_qs));
+        EXPECT_TRUE(card().contains(u"Short.dst is cut short: it ends after 300 bytes"_qs));
+        EXPECT_EQ(cardButtons(), QStringList({u"Send"_qs, u"Cancel"_qs, u"Choose Files…"_qs}));
+    }
+    snap(qPrintable(GetParam() + u"-ready-previews"_qs));
+
+    QAbstractButton* send = button(window().card(), english() ? u"Send"_qs : u"Senden"_qs);
+    ASSERT_NE(send, nullptr);
+    send->click();
+    ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Done>(); }));
+    ASSERT_TRUE(waitUntil([&] { return rowsWithPictures().size() == 2; }));
+    EXPECT_EQ(rowsWithPictures(), QStringList({u"Leaf"_qs, u"Wide"_qs}));
+    snap(qPrintable(GetParam() + u"-done-previews"_qs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, WindowPreviewTest, ::testing::Values(u"en"_qs, u"de"_qs));
 
 TEST_F(WindowTest, FilesAreFoundBySearchAndDeletedOnlyAfterConfirmation) {
     openConfirmed();
