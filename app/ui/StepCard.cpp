@@ -326,10 +326,14 @@ void StepCard::buildDone(QVBoxLayout* box, const Step::Done& done) {
     box->addLayout(row);
     box->addWidget(
         Look::label(tr("Verified: the stick read it back unchanged. The machine sees it now.")));
+    // What was sent, drawn; the warnings were for before sending.
     QList<QueuedDesign> drawn;
-    for (const QueuedDesign& design : m_model.sentDesigns())
-        if (design.preview && !design.preview->picture.isNull())
-            drawn << design;
+    for (QueuedDesign design : m_model.sentDesigns()) {
+        if (!design.preview || design.preview->picture.isNull())
+            continue;
+        design.warning.clear();
+        drawn << design;
+    }
     addDesigns(box, drawn);
 }
 

@@ -30,6 +30,8 @@ protected:
     // The window as it looks now, for a person to check by eye.
     void snap(const char* name) {
         QDir().mkpath(QStringLiteral(BRINDLE_SCREENSHOTS));
+        // Layouts settle in posted events.
+        QApplication::processEvents();
         window().grab().save(QStringLiteral(BRINDLE_SCREENSHOTS "/%1.png").arg(name));
     }
     void drop(const QList<QUrl>& urls) {
