@@ -166,9 +166,12 @@ TEST_P(WindowPreviewTest, DesignsShowTheirPicturesAndWaitWithAWarning) {
     ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
     cut.write(tajimaDesign().left(300));
     cut.close();
-    model->accept({localFile(u"Wide.dst"_qs, 3000, {16, 5}),
-                   localFile(u"Leaf.dst"_qs, 2000, {8, 9}), QUrl::fromLocalFile(cut.fileName())});
-    ASSERT_TRUE(waitUntil([&] { return !model->queuedDesigns().at(2).warning.isEmpty(); }));
+    const auto sample = [](const char* name) {
+        return QUrl::fromLocalFile(QStringLiteral(BRINDLE_SAMPLES "/") + QLatin1String(name));
+    };
+    model->accept({sample("star.dst"), sample("star.png"), sample("flower.jef"), sample("leaf.pes"),
+                   localFile(u"Wide.dst"_qs, 3000, {16, 5}), QUrl::fromLocalFile(cut.fileName())});
+    ASSERT_TRUE(waitUntil([&] { return !model->queuedDesigns().at(5).warning.isEmpty(); }));
     EXPECT_TRUE(model->step().is<Step::Ready>());
     if (english()) {
         EXPECT_TRUE(
@@ -182,8 +185,10 @@ TEST_P(WindowPreviewTest, DesignsShowTheirPicturesAndWaitWithAWarning) {
     ASSERT_NE(send, nullptr);
     send->click();
     ASSERT_TRUE(waitUntil([&] { return model->step().is<Step::Done>(); }));
-    ASSERT_TRUE(waitUntil([&] { return rowsWithPictures().size() == 2; }));
-    EXPECT_EQ(rowsWithPictures(), QStringList({u"Leaf"_qs, u"Wide"_qs}));
+    ASSERT_TRUE(waitUntil([&] { return rowsWithPictures().size() == 4; }));
+    QStringList pictured = rowsWithPictures();
+    pictured.sort();
+    EXPECT_EQ(pictured, QStringList({u"Wide"_qs, u"flower"_qs, u"leaf"_qs, u"star"_qs}));
     snap(qPrintable(GetParam() + u"-done-previews"_qs));
 }
 
