@@ -1,6 +1,9 @@
 #include "SendKit/bluetooth/simulated/HostileStick.h"
 
 #include "SendKit/protocol/StickFrame.h"
+#include "SendKit/protocol/StickWireError.h"
+
+#include <optional>
 
 QString HostileStick::name() {
     QByteArray name = "Brindle";
@@ -19,10 +22,15 @@ QList<QByteArray> HostileStick::notifications(const QByteArray& frame) {
         return {};
     if (m_hostility == Hostility::None)
         return {frame};
-    // The stick's own frames always parse.
-    const StickFrame parsed = StickFrame::parse(frame);
-    const auto* response = std::get_if<StickFrame::Response>(&parsed.value);
-    const auto* event = std::get_if<StickEvent>(&parsed.value);
+    std::optional<StickFrame> parsed;
+    try {
+        parsed = StickFrame::parse(frame);
+    } catch (const StickWireError&) {
+        // A frame of the stick that does not parse goes out as it is, alone.
+        return {frame};
+    }
+    const auto* response = std::get_if<StickFrame::Response>(&parsed->value);
+    const auto* event = std::get_if<StickEvent>(&parsed->value);
     const auto* ack = event ? std::get_if<StickEvent::Ack>(&event->value) : nullptr;
     const auto encoded = [](auto value) { return StickFrame{value}.encoded(); };
     switch (m_hostility) {
