@@ -33,12 +33,14 @@ asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
-# The fuzz targets, built with clang's libFuzzer in their own folder, each run for FUZZ_SECONDS;
-# the smoke pass only proves they still build and run.
+# The fuzz targets, built with clang's libFuzzer in their own folder, each run for FUZZ_SECONDS
+# or FUZZ_RUNS executions, whichever ends first; the smoke pass only proves they still build and
+# run.
 FUZZ_BUILD   := build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS    ?=
 fuzz: deps
-	tests/fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	FUZZ_RUNS=$(FUZZ_RUNS) tests/fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 fuzz-smoke: deps
 	tests/fuzz/run $(FUZZ_BUILD) 3
