@@ -130,9 +130,9 @@ public:
     void accept(const QList<QUrl>& urls);
     // Asks the window for the file chooser (chooseFilesRequested); the chosen files go to accept.
     void chooseFiles();
-    // Queued files with a warning wait in the ready step until the person sends them anyway
-    // (send) or forgets them; the others go as soon as the stick is ready.
     // Sends the queue; with overwrite, "Replace" after the stick named files it already holds.
+    // Also "Send" for a queue that waits in the ready step because one of its files has a warning
+    // (queued files go by themselves only when none has).
     void send(bool overwrite);
     // "Keep": the queue is dropped and the stick is ready again.
     void keepExisting();
@@ -204,7 +204,9 @@ private:
     QCoro::Task<void> followStateChanges(std::shared_ptr<StickSession> session, qint64 generation,
                                          std::stop_token stop);
     void sendQueuedIfReady();
+    // Reads the previews of queued files not read yet or changed since, on a worker.
     QCoro::Task<void> lookAtQueue();
+    // Sends the queue unless one of its files has a warning; then the queue waits in ready.
     QCoro::Task<void> sendUnlessWarned(std::stop_token stop);
     void keepThumbnails(const QList<QueuedDesign>& sent);
     QCoro::Task<void> listFlow();

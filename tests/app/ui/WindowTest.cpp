@@ -160,6 +160,8 @@ TEST_P(WindowPreviewTest, DesignsShowTheirPicturesAndWaitWithAWarning) {
     SettingsDialog& preferences = shell->showPreferences();
     preferences.hoopChoice()->setCurrentIndex(1);
     EXPECT_EQ(settings.largestHoop(), (HoopSize{100, 100}));
+    preferences.grab().save(
+        QStringLiteral(BRINDLE_SCREENSHOTS "/%1-preferences.png").arg(GetParam()));
     preferences.close();
 
     QFile cut(folder.filePath(u"Short.dst"_qs));
