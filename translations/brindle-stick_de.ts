@@ -228,178 +228,188 @@
 <context>
     <name>StepCard</name>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="54"/>
+        <location filename="../app/ui/StepCard.cpp" line="55"/>
         <source>SD card: please format it as FAT32. Until then the stick uses its own memory.</source>
         <translation>SD-Karte: Bitte als FAT32 formatieren. Bis dahin nutzt der Stick seinen eigenen Speicher.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="57"/>
+        <location filename="../app/ui/StepCard.cpp" line="58"/>
         <source>The stick is not plugged into a machine. It keeps your files until it is.</source>
         <translation>Der Stick steckt in keiner Maschine. Er bewahrt Ihre Dateien auf, bis er eingesteckt wird.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="60"/>
+        <location filename="../app/ui/StepCard.cpp" line="61"/>
         <source>The machine is reading from the stick right now.</source>
         <translation>Die Maschine liest gerade vom Stick.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="124"/>
+        <location filename="../app/ui/StepCard.cpp" line="125"/>
         <source>Starting Bluetooth…</source>
         <translation>Bluetooth wird gestartet…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="134"/>
+        <location filename="../app/ui/StepCard.cpp" line="135"/>
         <source>Preparing %1…</source>
         <translation>%1 wird vorbereitet…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="138"/>
+        <location filename="../app/ui/StepCard.cpp" line="139"/>
         <source>Checking on the stick…</source>
         <translation>Wird auf dem Stick geprüft…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="141"/>
+        <location filename="../app/ui/StepCard.cpp" line="142"/>
         <source>Already on the stick: %1. Replace?</source>
         <translation>Schon auf dem Stick: %1. Ersetzen?</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="143"/>
+        <location filename="../app/ui/StepCard.cpp" line="144"/>
         <source>Replace</source>
         <translation>Ersetzen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="144"/>
+        <location filename="../app/ui/StepCard.cpp" line="145"/>
         <source>Keep</source>
         <translation>Behalten</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="149"/>
+        <location filename="../app/ui/StepCard.cpp" line="150"/>
         <source>The stick is free for your iPad.</source>
         <translation>Der Stick ist frei für Ihr iPad.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="151"/>
+        <location filename="../app/ui/StepCard.cpp" line="152"/>
         <source>Connect again</source>
         <translation>Wieder verbinden</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="159"/>
+        <location filename="../app/ui/StepCard.cpp" line="160"/>
         <source>Looking for sticks…</source>
         <translation>Sticks werden gesucht…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="185"/>
+        <location filename="../app/ui/StepCard.cpp" line="186"/>
         <source>No stick yet. Plug it into the machine or a USB power source, switch the machine on and keep the computer close. A stick connected to an iPad is invisible here — close the stick there first.</source>
         <translation>Noch kein Stick gefunden. Stecken Sie ihn in die Stickmaschine oder an ein USB-Netzteil, schalten Sie die Maschine ein und halten Sie den Computer in der Nähe. Ein mit einem iPad verbundener Stick ist hier unsichtbar — schließen Sie den Stick dort zuerst.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="195"/>
+        <location filename="../app/ui/StepCard.cpp" line="196"/>
         <source>Connecting to %1…</source>
         <translation>Verbindung mit %1…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="204"/>
+        <location filename="../app/ui/StepCard.cpp" line="205"/>
         <source>%1 shows 6 digits on its display. Type them here to pair.</source>
         <translation>%1 zeigt 6 Ziffern auf dem Display. Geben Sie sie hier ein, um zu koppeln.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="215"/>
+        <location filename="../app/ui/StepCard.cpp" line="216"/>
         <source>Pair</source>
         <translation>Koppeln</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="226"/>
+        <location filename="../app/ui/StepCard.cpp" line="227"/>
         <source>Does %1 show %2 on its display?</source>
         <translation>Zeigt %1 auf dem Display %2?</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="230"/>
+        <location filename="../app/ui/StepCard.cpp" line="231"/>
         <source>It matches</source>
         <translation>Stimmt überein</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="234"/>
-        <location filename="../app/ui/StepCard.cpp" line="273"/>
+        <location filename="../app/ui/StepCard.cpp" line="235"/>
+        <location filename="../app/ui/StepCard.cpp" line="274"/>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="239"/>
+        <location filename="../app/ui/StepCard.cpp" line="240"/>
         <source>Is this the right stick?</source>
         <translation>Ist das der richtige Stick?</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="243"/>
+        <location filename="../app/ui/StepCard.cpp" line="244"/>
         <source>Look at the stick in your machine: its display now shows “%1”. Only then say yes.</source>
         <translation>Sehen Sie auf den Stick in Ihrer Maschine: Sein Display zeigt jetzt „%1“. Sagen Sie erst dann Ja.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="247"/>
+        <location filename="../app/ui/StepCard.cpp" line="248"/>
         <source>Yes, that one</source>
         <translation>Ja, dieser</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="248"/>
+        <location filename="../app/ui/StepCard.cpp" line="249"/>
         <source>Another stick</source>
         <translation>Anderer Stick</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="264"/>
+        <location filename="../app/ui/StepCard.cpp" line="265"/>
         <source>Ready. Drop embroidery files on this window to send them.</source>
         <translation>Bereit. Ziehen Sie Stickdateien auf dieses Fenster, um sie zu senden.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="269"/>
+        <location filename="../app/ui/StepCard.cpp" line="270"/>
         <source>Waiting to be sent:</source>
         <translation>Wartet auf das Senden:</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="272"/>
+        <location filename="../app/ui/StepCard.cpp" line="273"/>
         <source>Send</source>
         <translation>Senden</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="288"/>
+        <location filename="../app/ui/StepCard.cpp" line="289"/>
         <source>Drop embroidery files here</source>
         <translation>Stickdateien hierher ziehen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="291"/>
+        <location filename="../app/ui/StepCard.cpp" line="292"/>
         <source>Choose Files…</source>
         <translation>Dateien wählen…</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="299"/>
+        <location filename="../app/ui/StepCard.cpp" line="300"/>
         <source>Sending %1</source>
         <translation>%1 wird gesendet</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="316"/>
+        <location filename="../app/ui/StepCard.cpp" line="317"/>
         <source>%1%</source>
         <translation>%1 %</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="325"/>
+        <location filename="../app/ui/StepCard.cpp" line="326"/>
         <source>Sent: %1</source>
         <translation>Gesendet: %1</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="328"/>
+        <location filename="../app/ui/StepCard.cpp" line="329"/>
         <source>Verified: the stick read it back unchanged. The machine sees it now.</source>
         <translation>Geprüft: Der Stick hat die Datei unverändert zurückgelesen. Die Maschine sieht sie jetzt.</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="382"/>
+        <location filename="../app/ui/StepCard.cpp" line="385"/>
+        <source>Take out of the queue</source>
+        <translation>Aus der Warteschlange nehmen</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/StepCard.cpp" line="386"/>
+        <source>Take %1 out of the queue</source>
+        <translation>%1 aus der Warteschlange nehmen</translation>
+    </message>
+    <message>
+        <location filename="../app/ui/StepCard.cpp" line="398"/>
         <source>Try again</source>
         <translation>Erneut versuchen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="384"/>
+        <location filename="../app/ui/StepCard.cpp" line="400"/>
         <source>Open Settings</source>
         <translation>Einstellungen öffnen</translation>
     </message>
     <message>
-        <location filename="../app/ui/StepCard.cpp" line="385"/>
+        <location filename="../app/ui/StepCard.cpp" line="401"/>
         <source>Forget the files</source>
         <translation>Dateien verwerfen</translation>
     </message>

@@ -303,6 +303,15 @@ void StickModel::forgetQueuedFiles() {
     m_preparedFiles.reset();
 }
 
+void StickModel::removeFromQueue(int index) {
+    if (index < 0 || index >= m_queued.size())
+        return;
+    QList<QUrl> queued = m_queued;
+    queued.removeAt(index);
+    setQueued(std::move(queued));
+    m_preparedFiles.reset();
+}
+
 void StickModel::refreshList() {
     restartIdleTimer();
     runWork([this](std::stop_token) { return listFlow(); });

@@ -139,6 +139,8 @@ public:
     // "Try again", as the failed step's retry says.
     void retry();
     void forgetQueuedFiles();
+    // Takes one file out of the queue (by its place in queuedDesigns); the rest waits.
+    void removeFromQueue(int index);
     // Re-reads the stick's information and file list.
     void refreshList();
     // Deletes every file of a design, one by one; a file already gone counts as deleted.

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -267,7 +268,7 @@ void StepCard::buildReady(QVBoxLayout* box) {
     } else {
         // Files wait here when one of them needs a look first (or while their previews are read).
         box->addWidget(Look::label(tr("Waiting to be sent:")));
-        addDesigns(box, waiting);
+        addDesigns(box, waiting, true);
         QHBoxLayout* row = addButtonRow(box);
         addButton(row, tr("Send"), [this] { m_model.send(false); })->setDefault(true);
         addButton(row, tr("Cancel"), [this] { m_model.forgetQueuedFiles(); });
@@ -334,13 +335,14 @@ void StepCard::buildDone(QVBoxLayout* box, const Step::Done& done) {
         design.warning.clear();
         drawn << design;
     }
-    addDesigns(box, drawn);
+    addDesigns(box, drawn, false);
 }
 
 // A row per design: its picture (or a page symbol), its name, its figures and its warning.
-void StepCard::addDesigns(QVBoxLayout* box, const QList<QueuedDesign>& designs) {
+void StepCard::addDesigns(QVBoxLayout* box, const QList<QueuedDesign>& designs, bool removable) {
     constexpr int side = 56;
-    for (const QueuedDesign& design : designs) {
+    for (int index = 0; index < designs.size(); ++index) {
+        const QueuedDesign& design = designs[index];
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
         auto* picture = new QLabel;
@@ -376,6 +378,16 @@ void StepCard::addDesigns(QVBoxLayout* box, const QList<QueuedDesign>& designs) 
         }
         texts->addStretch();
         row->addLayout(texts, 1);
+        if (removable) {
+            auto* remove = new QToolButton;
+            remove->setAutoRaise(true);
+            remove->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+            remove->setToolTip(tr("Take out of the queue"));
+            remove->setAccessibleName(tr("Take %1 out of the queue").arg(design.name));
+            connect(remove, &QToolButton::clicked, this,
+                    [this, index] { m_model.removeFromQueue(index); });
+            row->addWidget(remove, 0, Qt::AlignTop);
+        }
         box->addLayout(row);
     }
 }

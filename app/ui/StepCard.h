@@ -34,7 +34,8 @@ private:
     void buildDone(QVBoxLayout* box, const Step::Done& done);
     void buildFailed(QVBoxLayout* box, const Step::Failed& failed);
     void buildPairing(QVBoxLayout* box);
-    void addDesigns(QVBoxLayout* box, const QList<QueuedDesign>& designs);
+    // With removable, each row offers to take its file out of the queue.
+    void addDesigns(QVBoxLayout* box, const QList<QueuedDesign>& designs, bool removable);
     void showFraction(double fraction);
 
     StickModel& m_model;

@@ -182,6 +182,11 @@ TEST_P(WindowPreviewTest, DesignsShowTheirPicturesAndWaitWithAWarning) {
         EXPECT_EQ(cardButtons(), QStringList({u"Send"_qs, u"Cancel"_qs, u"Choose Files…"_qs}));
     }
     snap(qPrintable(GetParam() + u"-ready-previews"_qs));
+    if (english()) {
+        button(window().card(), u"Take Short.dst out of the queue"_qs)->click();
+        EXPECT_EQ(model->queuedNames().size(), 5);
+        EXPECT_FALSE(card().contains(u"Short.dst"_qs));
+    }
 
     QAbstractButton* send = button(window().card(), english() ? u"Send"_qs : u"Senden"_qs);
     ASSERT_NE(send, nullptr);
