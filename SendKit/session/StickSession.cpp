@@ -74,7 +74,11 @@ public:
     Clock& clock;
     quint8 seq = 0; // of the last request sent
     std::optional<Pending> pending;
-    std::deque<StickEvent> events; // transfer events nobody waited for, oldest first
+    // Transfer events nobody waited for, oldest first. Only a running stream reads them, and it
+    // has at most a window's worth of acknowledgements in flight; a stick that keeps sending while
+    // nobody streams must not grow this without end, so past the bound the oldest give way.
+    static constexpr std::size_t eventBound = 4096;
+    std::deque<StickEvent> events;
     std::optional<EventWaiter> eventWaiter;
     quint64 waiterToken = 0;
     bool closed = false; // the link's frames have ended; never reset
@@ -265,8 +269,11 @@ void StickSession::State::handleEvent(const StickEvent& event) {
         StickLog::write([&] { return QStringLiteral("stick event ") + event.text(); });
     if (eventWaiter)
         std::exchange(eventWaiter, std::nullopt)->continuation.resume(event);
-    else
+    else {
+        if (events.size() == eventBound)
+            events.pop_front();
         events.push_back(event);
+    }
 }
 
 void StickSession::State::handleLinkEnd() {

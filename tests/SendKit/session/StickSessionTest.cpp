@@ -126,6 +126,13 @@ TEST_F(RequestTest, TransferEventsAreHandedOutInArrivalOrder) {
               (StickEvent{StickEvent::TransferAborted{1, StickStatus{StickStatus::noSpace}}}));
     EXPECT_EQ(harness.runWithoutTime(session->nextEvent(1s)),
               (StickEvent{StickEvent::Ack{1, 900}}));
+
+    // A stick that keeps sending while nobody streams: the newest events are kept, within bounds.
+    for (quint32 offset = 1; offset <= 5000; ++offset)
+        link->deliver(stick::ack(2, offset));
+    harness.settle();
+    EXPECT_EQ(harness.runWithoutSuspending(session->nextEvent(1s)),
+              (StickEvent{StickEvent::Ack{2, 5000 - 4096 + 1}}));
 }
 
 TEST_F(RequestTest, StateChangesArePublishedAndKeepTheCachedInfoCurrent) {
