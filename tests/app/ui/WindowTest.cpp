@@ -175,6 +175,9 @@ TEST_P(WindowPreviewTest, DesignsShowTheirPicturesAndWaitWithAWarning) {
                    localFile(u"Wide.dst"_qs, 3000, {16, 5}), QUrl::fromLocalFile(cut.fileName())});
     ASSERT_TRUE(waitUntil([&] { return !model->queuedDesigns().at(5).warning.isEmpty(); }));
     EXPECT_TRUE(model->step().is<Step::Ready>());
+    // A companion file has no preview and no warning.
+    EXPECT_FALSE(model->queuedDesigns().at(1).preview.has_value());
+    EXPECT_EQ(model->queuedDesigns().at(1).warning, QString());
     if (english()) {
         EXPECT_TRUE(
             card().contains(u"Wide.dst is 130 × 41 mm, larger than your hoop (100 × 100 mm)."_qs));
