@@ -8,6 +8,7 @@
 #include "SendKit/bluetooth/simulated/SimulatedRadio.h"
 #include "SendKit/loopback/LoopbackFolder.h"
 #include "SendKit/loopback/LoopbackStick.h"
+#include "app/core/AppLanguage.h"
 #include "app/core/AppSettings.h"
 #include "app/core/Journal.h"
 #include "app/core/SleepInhibitor.h"
@@ -20,10 +21,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSystemTrayIcon>
 #include <QTextStream>
-#include <QTranslator>
 
 #include <optional>
 #include <stdexcept>
@@ -85,11 +84,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brindle-stick"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION));
-    // The texts in the language the system asks for (LANGUAGE, LANG); English when none fits.
-    QTranslator translator;
-    if (translator.load(QLocale(), QStringLiteral("brindle-stick"), QStringLiteral("_"),
-                        QStringLiteral(":/i18n")))
-        QApplication::installTranslator(&translator);
+    const AppLanguage language;
     QApplication::setDesktopFileName(QStringLiteral("brindle-stick"));
     QApplication::setWindowIcon(Artwork::application());
     // Closing the window quits only without the tray item; the shell decides.

@@ -2,6 +2,7 @@
 #include "SendKit/bluetooth/StickCentral.h"
 #include "SendKit/bluetooth/bluez/BlueZPlatform.h"
 #include "SendKit/bluetooth/simulated/SimulatedRadio.h"
+#include "app/core/AppLanguage.h"
 #include "app/core/AppSettings.h"
 #include "cli/CommandLine.h"
 #include "cli/DecodeCommand.h"
@@ -15,9 +16,7 @@
 #include "cli/TransportLog.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QTextStream>
-#include <QTranslator>
 
 #include <cstdio>
 #include <unistd.h>
@@ -72,11 +71,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindle-stick-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
-    // The texts in the language the system asks for (LANGUAGE, LANG); English when none fits.
-    QTranslator translator;
-    if (translator.load(QLocale(), QStringLiteral("brindle-stick"), QStringLiteral("_"),
-                        QStringLiteral(":/i18n")))
-        QCoreApplication::installTranslator(&translator);
+    const AppLanguage language;
     QTextStream out(stdout);
     QTextStream err(stderr);
 
