@@ -18,6 +18,12 @@ QString notASentence(const QString& fileName, const QString& format, const QStri
         .arg(fileName, vowelSound ? QStringLiteral("an") : QStringLiteral("a"), format, reason);
 }
 
+// The reason of a file cut short: "it ends after 212 bytes".
+QString endsAfter(qsizetype length) {
+    return length == 1 ? QStringLiteral("it ends after 1 byte")
+                       : QStringLiteral("it ends after %1 bytes").arg(length);
+}
+
 } // namespace
 
 DesignReadError DesignReadError::notA(const QString& fileName, const QString& format,
@@ -30,11 +36,6 @@ DesignReadError DesignReadError::cutShort(const QString& fileName, const QString
                                           qsizetype length) {
     return DesignReadError(Kind::cutShort, fileName,
                            notASentence(fileName, format, endsAfter(length)), format, length);
-}
-
-QString DesignReadError::endsAfter(qsizetype length) {
-    return length == 1 ? QStringLiteral("it ends after 1 byte")
-                       : QStringLiteral("it ends after %1 bytes").arg(length);
 }
 
 QString DesignReadError::message() const {

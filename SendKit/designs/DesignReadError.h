@@ -24,8 +24,6 @@ public:
     // "star.pes is not a PES design: it ends after 212 bytes", for a file of that length.
     static DesignReadError cutShort(const QString& fileName, const QString& format,
                                     qsizetype length);
-    // The reason of a file cut short: "it ends after 212 bytes".
-    static QString endsAfter(qsizetype length);
 
     QString message() const;
     Kind kind() const { return m_kind; }

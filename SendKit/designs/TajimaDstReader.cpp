@@ -63,9 +63,7 @@ StitchDesign TajimaDstReader::read(const QString& fileName, const QByteArray& by
     for (qsizetype at = headerLength;; at += recordLength) {
         // A file without its end record was cut short, even when it ends on a whole record.
         if (bytes.size() - at < recordLength)
-            throw DesignReadError::notA(fileName, format,
-                                        DesignReadError::endsAfter(bytes.size()) +
-                                            QStringLiteral(" without its end record"));
+            throw DesignReadError::cutShort(fileName, format, bytes.size());
         const std::array<quint8, 3> record{quint8(bytes[at]), quint8(bytes[at + 1]),
                                            quint8(bytes[at + 2])};
         if (record[2] == endFlags) {
