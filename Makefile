@@ -65,7 +65,7 @@ run: build
 	    echo "No display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: sending the"; \
 	    echo "samples to the simulated stick from the terminal instead."; \
 	    rm -rf $(SIM_STICK); \
-	    $(CLI) --simulate=$(SIM_STICK) send samples/star.dst samples/star.png samples/heart.exp && \
+	    $(CLI) --simulate=$(SIM_STICK) send samples/*.* && \
 	    $(CLI) --simulate=$(SIM_STICK) list; \
 	fi
 
