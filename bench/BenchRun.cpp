@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 
 #include <cstdio>
 
@@ -23,4 +24,15 @@ std::chrono::nanoseconds fastestOf(int repeats, const std::function<void()>& wor
 void bench_detail::runLoopUntil(const bool& done) {
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+long residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
 }

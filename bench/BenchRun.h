@@ -25,6 +25,9 @@ template <class T> T runOnLoop(QCoro::Task<T> task);
 // machine, which is what comparisons between figures of one run need.
 std::chrono::nanoseconds fastestOf(int repeats, const std::function<void()>& work);
 
+// The process's resident memory in KiB, -1 when the system does not say.
+long residentKiB();
+
 namespace bench_detail {
 void runLoopUntil(const bool& done);
 } // namespace bench_detail

@@ -1,5 +1,7 @@
 #include "SoakHostile.h"
 
+#include "BenchRun.h"
+
 #include "SendKit/StickError.h"
 #include "SendKit/StickLog.h"
 #include "SendKit/bluetooth/BluetoothStickLink.h"
@@ -12,7 +14,6 @@
 #include "support/TestHarness.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,17 +29,6 @@ bool isSafeToShow(const QString& text) {
     return std::none_of(text.begin(), text.end(), [](QChar c) {
         return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
     });
-}
-
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
 }
 
 double seconds(std::chrono::nanoseconds duration) {

@@ -1,5 +1,7 @@
 #include "SoakRun.h"
 
+#include "BenchRun.h"
+
 #include "SendKit/StickError.h"
 #include "SendKit/bluetooth/BluetoothStickLink.h"
 #include "SendKit/bluetooth/StickCentral.h"
@@ -11,7 +13,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMap>
 #include <QSet>
 
@@ -39,17 +40,6 @@ const char* const faultNames[faultCount] = {
     "none",       "chunk drop",        "stall", "link drop", "link drop at COMMIT", "Bluetooth off",
     "stick busy", "corrupt read-back",
 };
-
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
 
 QByteArray sha256(const QByteArray& data) {
     return QCryptographicHash::hash(data, QCryptographicHash::Sha256);
