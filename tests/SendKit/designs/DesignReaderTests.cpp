@@ -204,8 +204,7 @@ TEST(DesignReader, wrongOrCutFilesAreNamedInOneSentence) {
     for (const auto& [file, bytes, message] :
          std::initializer_list<std::tuple<QString, QByteArray, QString>>{
              {"star.dst", star.first(212), "star.dst is not a DST design: it ends after 212 bytes"},
-             {"star.dst", star.chopped(3),
-              "star.dst is not a DST design: it ends after 890 bytes"},
+             {"star.dst", star.chopped(3), "star.dst is not a DST design: it ends after 890 bytes"},
              {"star.dst", QByteArray(600, '\x89'),
               "star.dst is not a DST design: its header does not begin with LA:"},
              {"heart.exp", heart.chopped(3),
