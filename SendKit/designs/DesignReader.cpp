@@ -10,6 +10,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 QString extension(const QString& fileName) {
@@ -39,11 +46,25 @@ StitchDesign DesignReader::read(const QString& fileName, const QByteArray& bytes
 }
 
 StitchDesign DesignReader::readFile(const QString& path) {
-    QFile file(path);
     const QString name = QFileInfo(path).fileName();
-    if (!file.open(QIODevice::ReadOnly))
-        throw DesignReadError(
-            DesignReadError::Kind::unopened, name,
-            QStringLiteral("%1 cannot be opened: %2").arg(name, file.errorString()));
-    return read(name, file.readAll());
+    const auto unopened = [&](const QString& reason) {
+        return DesignReadError(DesignReadError::Kind::unopened, name,
+                               QStringLiteral("%1 cannot be opened: %2").arg(name, reason));
+    };
+    // Not blocking, so that a FIFO opens at once instead of waiting for a writer; the type is
+    // checked on what was opened, so nothing can be swapped in between.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw unopened(QString::fromLocal8Bit(std::strerror(errno)));
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        throw unopened(QStringLiteral("it is not a regular file"));
+    // The file may grow while it is read: one byte past the limit is enough to know.
+    const QByteArray bytes = file.read(sizeLimit + 1);
+    if (bytes.size() > sizeLimit)
+        throw unopened(QStringLiteral("it is longer than any design"));
+    return read(name, bytes);
 }

@@ -3,10 +3,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <array>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -237,11 +240,27 @@ TEST(DesignReader, wrongOrCutFilesAreNamedInOneSentence) {
          }) {
         EXPECT_EQ(failure(file, bytes), message);
     }
-    try {
-        DesignReader::readFile(QStringLiteral(BRINDLE_SAMPLES "/missing.dst"));
-        ADD_FAILURE() << "a missing file was read";
-    } catch (const DesignReadError& error) {
-        EXPECT_TRUE(error.message().startsWith("missing.dst cannot be opened: "));
+}
+
+TEST(DesignReader, onlyRegularFilesAreReadFromDisk) {
+    // A FIFO would block the reader until a writer came; a device like /dev/zero never ends.
+    const QTemporaryDir folder;
+    const QString fifo = folder.filePath(QStringLiteral("brindle-fifo.dst"));
+    const QString zero = folder.filePath(QStringLiteral("brindle-zero.dst"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    for (const auto& [path, message] : std::initializer_list<std::pair<QString, QString>>{
+             {QStringLiteral(BRINDLE_SAMPLES "/missing.dst"),
+              "missing.dst cannot be opened: No such file or directory"},
+             {fifo, "brindle-fifo.dst cannot be opened: it is not a regular file"},
+             {zero, "brindle-zero.dst cannot be opened: it is not a regular file"}}) {
+        try {
+            DesignReader::readFile(path);
+            ADD_FAILURE() << path.toStdString() << " was read";
+        } catch (const DesignReadError& error) {
+            EXPECT_EQ(error.kind(), DesignReadError::Kind::unopened);
+            EXPECT_EQ(error.message(), message);
+        }
     }
 }
 
