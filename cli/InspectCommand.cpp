@@ -3,12 +3,15 @@
 #include "SendKit/designs/DesignReadError.h"
 #include "SendKit/designs/DesignReader.h"
 #include "SendKit/files/StickFileName.h"
+#include "SendKit/protocol/StickText.h"
 #include "app/picture/DesignPicture.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <limits>
 
 namespace {
 
@@ -35,6 +38,12 @@ QJsonObject designJson(const QString& fileName, const StitchDesign& design) {
                        {"colors", QJsonArray::fromStringList(colorNames(design))}};
 }
 
+// A file name may hold tabs, escapes or a bidirectional override that would garble or disguise
+// the line in the terminal; JSON escapes its own.
+QString shown(const QString& text) {
+    return StickText::clean(text, std::numeric_limits<int>::max());
+}
+
 } // namespace
 
 InspectCommand::InspectCommand(QTextStream& out, QTextStream& err)
@@ -53,7 +62,7 @@ ExitCode InspectCommand::run(const QStringList& paths, bool json,
             if (json)
                 documents.append(QJsonObject{{"file", fileName}, {"companion", true}});
             else
-                m_out << fileName << ": companion file of a design, no stitches\n";
+                m_out << shown(fileName) << ": companion file of a design, no stitches\n";
             continue;
         }
         try {
@@ -71,7 +80,7 @@ ExitCode InspectCommand::run(const QStringList& paths, bool json,
             if (json)
                 documents.append(QJsonObject{{"file", fileName}, {"error", error.message()}});
             else
-                m_err << "error: " << error.message() << Qt::endl;
+                m_err << "error: " << shown(error.message()) << Qt::endl;
         }
     }
     if (json)
@@ -82,7 +91,7 @@ ExitCode InspectCommand::run(const QStringList& paths, bool json,
 
 void InspectCommand::print(const QString& fileName, const StitchDesign& design) {
     const QStringList colors = colorNames(design);
-    m_out << fileName << ": " << design.format << " design\n"
+    m_out << shown(fileName) << ": " << design.format << " design\n"
           << "  stitches:       " << design.stitchCount() << '\n'
           << "  colour changes: " << design.colorChanges() << '\n'
           << "  jumps:          " << design.jumps() << '\n'

@@ -1,5 +1,6 @@
 #include "CliRun.h"
 
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,8 +31,13 @@ TEST(InspectCommand, everyFileIsReportedAndABadOneFailsTheRun) {
     EXPECT_DOUBLE_EQ(star["heightMm"].toDouble(), 54.3);
     EXPECT_EQ(designs.at(1)["colors"].toArray(), QJsonArray({"#66BA49", "#B27624"}));
 
-    // The heart's jumps run up the middle, from the start point to each outline: none is drawn.
+    // A name that would garble the terminal line, or reverse it, is shown without its tricks.
     const QTemporaryDir folder;
+    const QString odd = folder.filePath(QString::fromUtf8("evil\t\u202egpj.dst"));
+    ASSERT_TRUE(QFile::copy(samples + "star.dst", odd));
+    EXPECT_TRUE(CliRun::of({"inspect", odd}).out.startsWith("evilgpj.dst: DST design\n"));
+
+    // The heart's jumps run up the middle, from the start point to each outline: none is drawn.
     const QString png = folder.filePath("heart.png");
     ASSERT_EQ(CliRun::of({"inspect", samples + "heart.exp", "--png", png}).exitCode, 0);
     const QImage picture(png);
